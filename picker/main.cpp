@@ -1,0 +1,237 @@
+#include "picker/main.h"
+#include "ui_main.h"
+
+#include "about/about.h"
+#include "picker/clipformat.h"
+#include "picker/colordialog.h"
+#include "shell/application.h"
+#include "shell/guard.h"
+#include "shell/randomsource.h"
+
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QWindow>
+
+#include <cstdio>
+
+TVND_MAIN *VND_MAIN = nullptr;
+
+namespace {
+
+// The numeric labels grow with their text, left edge fixed.
+void setLabelCaption(QLabel *label, const QString &text)
+{
+    label->setText(text);
+    label->adjustSize();
+}
+
+} // namespace
+
+TVND_MAIN::TVND_MAIN(QWidget *owner)
+    : QMainWindow(owner)
+    , ui(std::make_unique<Ui::TVND_MAIN>())
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    layout()->activate();
+    for (QLabel *label : ui->ClientArea->findChildren<QLabel *>())
+        label->adjustSize();
+
+    m_colorDialog = new ColorDialog(this);
+    m_colorDialog->setObjectName(QStringLiteral("ColorDialog"));
+
+    connectHandlers();
+
+    RandomSource::runtime().seedFromClock();
+    setWindowTitle(Application::title());
+
+    // The settings file is not read yet: the window starts at the default place and colour.
+    move(100, 100);
+    ui->SC_R->setValue(0);
+    ui->SC_G->setValue(0);
+    ui->SC_B->setValue(0);
+    ui->M_ClipTransLower->setChecked(false);
+
+    ColorChange(nullptr);
+}
+
+TVND_MAIN::~TVND_MAIN() = default;
+
+void TVND_MAIN::connectHandlers()
+{
+    connectHandler(ui->SC_R, &QScrollBar::valueChanged, this, &TVND_MAIN::ColorChange);
+    connectHandler(ui->SC_G, &QScrollBar::valueChanged, this, &TVND_MAIN::ColorChange);
+    connectHandler(ui->SC_B, &QScrollBar::valueChanged, this, &TVND_MAIN::ColorChange);
+    connectHandler(ui->B_SetClipborad, &QPushButton::clicked, this, &TVND_MAIN::B_SetClipboradClick);
+    connectHandler(ui->B_ColorDialog, &QPushButton::clicked, this, &TVND_MAIN::B_ColorDialogClick);
+    connectHandler(ui->M_ColorDialog, &QAction::triggered, this, &TVND_MAIN::B_ColorDialogClick);
+    connectHandler(ui->M_ClipBored, &QAction::triggered, this, &TVND_MAIN::M_ClipBoredClick);
+    for (int format = 1; format <= ClipFormat::Count; ++format) {
+        connectHandler(clipItem(format), &QAction::triggered, this, &TVND_MAIN::M_ClipClick);
+        connectHandler(popupClipItem(format), &QAction::triggered, this, &TVND_MAIN::M_ClipClick);
+    }
+    connectHandler(ui->M_NegaPosi, &QAction::triggered, this, &TVND_MAIN::ColorReverse);
+    connectHandler(ui->M_Random, &QAction::triggered, this, &TVND_MAIN::ColorRandom);
+    connectHandler(ui->M_B50u, &QAction::triggered, this, &TVND_MAIN::M_B50uClick);
+    connectHandler(ui->M_B50d, &QAction::triggered, this, &TVND_MAIN::M_B50dClick);
+    connectHandler(ui->M_Exit, &QAction::triggered, this, &TVND_MAIN::M_ExitClick);
+    connectHandler(ui->M_ClipTransLower, &QAction::triggered, this, &TVND_MAIN::M_ClipTransLowerClick);
+    connectHandler(ui->M_AlwaysOnTop, &QAction::triggered, this, &TVND_MAIN::M_AlwaysOnTopClick);
+    connectHandler(ui->M_About, &QAction::triggered, this, &TVND_MAIN::MainMenuAbout);
+}
+
+QAction *TVND_MAIN::clipItem(int format) const
+{
+    return ui->M_FormatSend->actions().at(format - 1);
+}
+
+QAction *TVND_MAIN::popupClipItem(int format) const
+{
+    return ui->PopupMenu->actions().at(format - 1);
+}
+
+void TVND_MAIN::ColorChange(QObject *)
+{
+    const int red = ui->SC_R->value();
+    const int green = ui->SC_G->value();
+    const int blue = ui->SC_B->value();
+    setLabelCaption(ui->L_ColorR, QString::number(red));
+    setLabelCaption(ui->L_ColorG, QString::number(green));
+    setLabelCaption(ui->L_ColorB, QString::number(blue));
+    std::snprintf(ColorCode, sizeof ColorCode, "#%02X%02X%02X", red, green, blue);
+    const QString code = QString::fromLatin1(ColorCode);
+    setLabelCaption(ui->L_Color, code);
+    ui->Shape->setPenColor(rgbToTColor(red, green, blue));
+    m_colorDialog->setColor(rgbToTColor(red, green, blue));
+    ClipCaptionChange(code);
+}
+
+void TVND_MAIN::ClipCaptionChange(const QString &code)
+{
+    for (int format = 1; format <= ClipFormat::Count; ++format) {
+        const QString text = ClipFormat::text(format, code);
+        clipItem(format)->setText(text);
+        popupClipItem(format)->setText(text);
+    }
+}
+
+void TVND_MAIN::ClipTransfer(const QString &text)
+{
+    const QString copy = ui->M_ClipTransLower->isChecked() ? ClipFormat::toLowerAscii(text) : text;
+    QGuiApplication::clipboard()->setText(copy, QClipboard::Clipboard);
+}
+
+void TVND_MAIN::M_ClipClick(QObject *Sender)
+{
+    if (auto *item = qobject_cast<QAction *>(Sender))
+        ClipTransfer(item->text());
+}
+
+void TVND_MAIN::M_ClipBoredClick(QObject *)
+{
+    ClipTransfer(ui->L_Color->text());
+}
+
+void TVND_MAIN::B_SetClipboradClick(QObject *)
+{
+    // Anchored to the window, not to the button: the menu opens at the same place
+    // whether the button was clicked or pressed from the keyboard.
+    const QPoint corner = VND_MAIN->frameGeometry().topLeft();
+    ui->PopupMenu->exec(QPoint(corner.x(), corner.y() + 103));
+}
+
+void TVND_MAIN::M_ClipTransLowerClick(QObject *)
+{
+    // QAction toggles its own check mark before triggered() arrives, so the mark
+    // already shows the new state here.
+}
+
+void TVND_MAIN::B_ColorDialogClick(QObject *)
+{
+    if (!m_colorDialog->execute(this))
+        return;
+    const TColor c = m_colorDialog->color();
+    const int red = int(c & 0xFF);
+    const int green = int((c >> 8) & 0xFF);
+    const int blue = int((c >> 16) & 0xFF);
+    ui->Shape->setPenColor(c);
+    ui->SC_R->setValue(red);
+    ui->SC_G->setValue(green);
+    ui->SC_B->setValue(blue);
+}
+
+void TVND_MAIN::ColorReverse(QObject *)
+{
+    const int red = ui->SC_R->value();
+    const int green = ui->SC_G->value();
+    const int blue = ui->SC_B->value();
+    ui->SC_R->setValue(255 - red);
+    ui->SC_G->setValue(255 - green);
+    ui->SC_B->setValue(255 - blue);
+}
+
+void TVND_MAIN::ColorRandom(QObject *)
+{
+    RandomSource &random = RandomSource::runtime();
+    const int red = random.next() % 256;
+    const int green = random.next() % 256;
+    const int blue = random.next() % 256;
+    ui->SC_R->setValue(red);
+    ui->SC_G->setValue(green);
+    ui->SC_B->setValue(blue);
+}
+
+void TVND_MAIN::M_B50uClick(QObject *)
+{
+    const int red = ui->SC_R->value();
+    const int green = ui->SC_G->value();
+    const int blue = ui->SC_B->value();
+    ui->SC_R->setValue(red * 2);
+    ui->SC_G->setValue(green * 2);
+    ui->SC_B->setValue(blue * 2);
+}
+
+void TVND_MAIN::M_B50dClick(QObject *)
+{
+    const int red = ui->SC_R->value();
+    const int green = ui->SC_G->value();
+    const int blue = ui->SC_B->value();
+    ui->SC_R->setValue(red >> 1);
+    ui->SC_G->setValue(green >> 1);
+    ui->SC_B->setValue(blue >> 1);
+}
+
+void TVND_MAIN::M_AlwaysOnTopClick(QObject *)
+{
+    // The check mark has already flipped (a checkable action); the placement follows it.
+    if (QWindow *window = windowHandle())
+        window->setFlag(Qt::WindowStaysOnTopHint, ui->M_AlwaysOnTop->isChecked());
+}
+
+void TVND_MAIN::M_ExitClick(QObject *)
+{
+    VND_MAIN->close();
+}
+
+void TVND_MAIN::MainMenuAbout(QObject *)
+{
+}
+
+void TVND_MAIN::FormClose(QObject *, TCloseAction &)
+{
+}
+
+void TVND_MAIN::closeEvent(QCloseEvent *event)
+{
+    TCloseAction action = TCloseAction::caHide;
+    const bool finished = Guard::run([&] { FormClose(this, action); });
+    if (finished && action != TCloseAction::caNone)
+        event->accept();
+    else
+        event->ignore();
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <memory>
+
+class ColorDialog;
+class QCloseEvent;
+
+namespace Ui {
+class TVND_MAIN;
+}
+
+// What a close handler may decide about the window being closed.
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+
+// The picker window: three scroll bars hold the colour, everything else shows it.
+class TVND_MAIN : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TVND_MAIN(QWidget *owner = nullptr);
+    ~TVND_MAIN() override;
+
+    // Event handlers; each takes the object that raised the event.
+    void ColorChange(QObject *Sender);
+    void B_SetClipboradClick(QObject *Sender);
+    void B_ColorDialogClick(QObject *Sender);
+    void MainMenuAbout(QObject *Sender);
+    void M_ClipTransLowerClick(QObject *Sender);
+    void M_AlwaysOnTopClick(QObject *Sender);
+    void ColorReverse(QObject *Sender);
+    void ColorRandom(QObject *Sender);
+    void M_ExitClick(QObject *Sender);
+    void M_B50uClick(QObject *Sender);
+    void M_B50dClick(QObject *Sender);
+    void FormClose(QObject *Sender, TCloseAction &Action);
+    void M_ClipClick(QObject *Sender);
+    void M_ClipBoredClick(QObject *Sender);
+
+    ColorDialog *colorDialog() const { return m_colorDialog; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void connectHandlers();
+    void ClipCaptionChange(const QString &code);
+    void ClipTransfer(const QString &text);
+
+    QAction *clipItem(int format) const;
+    QAction *popupClipItem(int format) const;
+
+    std::unique_ptr<Ui::TVND_MAIN> ui;
+    ColorDialog *m_colorDialog = nullptr;
+    char ColorCode[128] = {};
+};
+
+extern TVND_MAIN *VND_MAIN;

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "shell/tcolor.h"
+
+#include <QWidget>
+
+// The colour sample: the whole rectangle in one colour, edge to edge.
+class Swatch : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Swatch(QWidget *parent = nullptr);
+
+    TColor penColor() const { return m_penColor; }
+    void setPenColor(TColor color);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    TColor m_penColor = TColors::clBlack;
+};

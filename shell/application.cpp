@@ -1,0 +1,101 @@
+#include "shell/application.h"
+
+#include "about/about.h"
+#include "picker/main.h"
+#include "shell/exception.h"
+#include "shell/exceptiondisplay.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QIcon>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+QString g_title;
+
+const QString kInterfaceFamily = QStringLiteral("ＭＳ Ｐゴシック");
+const QString kSubstituteFamily = QStringLiteral("IPAPGothic");
+
+// Without a display Qt's xcb plugin aborts with a core dump; say what is wrong instead.
+bool displayAvailable()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb"))
+        return true;
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+} // namespace
+
+namespace Application {
+
+QString defaultTitle()
+{
+    return QStringLiteral("ヴィンドレ 051113");
+}
+
+QString title()
+{
+    return g_title;
+}
+
+void setTitle(const QString &title)
+{
+    g_title = title;
+}
+
+void installFont()
+{
+    QFont::insertSubstitution(kInterfaceFamily, kSubstituteFamily);
+    QFont font(kInterfaceFamily);
+    font.setPixelSize(12);
+    font.setStyleStrategy(QFont::PreferDefault);
+    QApplication::setFont(font);
+}
+
+QWidget *ownerWindow()
+{
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    return VND_MAIN;
+}
+
+int run(int argc, char *argv[])
+{
+    if (!displayAvailable()) {
+        std::fputs("vindre: no X display to show the window on (DISPLAY is not set).\n"
+                   "Start it on a desktop, or under a virtual one: xvfb-run -a ./vindre\n",
+                   stderr);
+        return EXIT_FAILURE;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vindre.xpm")));
+    installFont();
+
+    try {
+        setTitle(defaultTitle());
+        createForm(VND_MAIN);
+        createForm(VND_ABOUT);
+    } catch (const Exception &e) {
+        ExceptionDisplay::show(e.message());
+        destroyForm(VND_ABOUT);
+        destroyForm(VND_MAIN);
+        return 0;
+    }
+
+    VND_MAIN->show();
+    app.exec();
+
+    destroyForm(VND_ABOUT);
+    destroyForm(VND_MAIN);
+    return 0;
+}
+
+}

@@ -1,0 +1,119 @@
+# Shared by the end-to-end scripts: a private X display with openbox, a copy of the
+# program in its own folder (the settings file lives beside it), and small helpers.
+# Source it with the path of the built program as $1.
+set -euo pipefail
+
+VINDRE_BUILT=${1:?usage: $0 path/to/vindre}
+WORK=$(mktemp -d /tmp/vindre-e2e.XXXXXX)
+APP_DIR=$WORK/app
+mkdir -p "$APP_DIR"
+cp "$VINDRE_BUILT" "$APP_DIR/vindre"
+VINDRE=$APP_DIR/vindre
+APP_PID=
+XVFB_PID=
+WM_PID=
+FAILURES=0
+CHECKS=0
+
+cleanup() {
+    [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null || true
+    [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null || true
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+    wait 2>/dev/null || true
+    if [ "${KEEP_E2E:-0}" = 1 ]; then echo "kept $WORK"; else rm -rf "$WORK"; fi
+}
+trap cleanup EXIT
+
+start_display() {
+    local fd_file=$WORK/display
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" 2>"$WORK/xvfb.log" &
+    XVFB_PID=$!
+    for _ in $(seq 100); do [ -s "$fd_file" ] && break; sleep 0.05; done
+    export DISPLAY=:$(cat "$fd_file")
+    unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+    openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
+    WM_PID=$!
+    # openbox is ready once it has claimed the window manager selection.
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.05
+    done
+    echo "openbox did not start"; exit 1
+}
+
+# Starts the program; its stdout/stderr go to $WORK/app.log.
+start_app() {
+    "$VINDRE" >"$WORK/app.log" 2>&1 &
+    APP_PID=$!
+    MAIN_WIN=$(wait_window "ヴィンドレ 051113")
+}
+
+# Waits for a visible window with exactly this name; prints its id.
+wait_window() {
+    local name=$1 id
+    for _ in $(seq 200); do
+        id=$(xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null | head -n1 || true)
+        if [ -n "$id" ]; then sleep 0.3; echo "$id"; return 0; fi
+        sleep 0.05
+    done
+    echo "no window named $name" >&2
+    return 1
+}
+
+window_gone() {
+    local name=$1
+    for _ in $(seq 100); do
+        xdotool search --onlyvisible --name "^${name}\$" >/dev/null 2>&1 || return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# Waits up to ten seconds for the program to end and sets APP_CODE to its exit
+# code ("running" when it did not end). Not for $(...): a subshell cannot wait.
+wait_app() {
+    APP_CODE=running
+    for _ in $(seq 200); do
+        kill -0 "$APP_PID" 2>/dev/null || break
+        sleep 0.05
+    done
+    kill -0 "$APP_PID" 2>/dev/null && return 0
+    APP_CODE=0
+    wait "$APP_PID" || APP_CODE=$?
+    APP_PID=
+}
+
+close_by_wm() { wmctrl -i -c "$1"; }
+
+# The client area's top-left corner on the screen: "x y".
+client_origin() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'
+}
+
+# The colour of one screen pixel as "r,g,b".
+screen_pixel() {
+    import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
+        sed -n '2s/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1,\2,\3/p'
+}
+
+clipboard() { xclip -selection clipboard -o 2>/dev/null || true; }
+
+key() { xdotool key --window "$1" "$2"; sleep 0.3; }
+
+shot() { import -window root "$WORK/$1.png"; [ -n "${SHOT_DIR:-}" ] && cp "$WORK/$1.png" "$SHOT_DIR/" || true; }
+
+check() {
+    local what=$1 expected=$2 actual=$3
+    CHECKS=$((CHECKS + 1))
+    if [ "$expected" = "$actual" ]; then
+        echo "ok   - $what"
+    else
+        echo "FAIL - $what: expected [$expected], got [$actual]"
+        FAILURES=$((FAILURES + 1))
+    fi
+}
+
+finish() {
+    echo "$((CHECKS - FAILURES)) passed, $FAILURES failed"
+    [ "$FAILURES" -eq 0 ]
+}
