@@ -1,15 +1,21 @@
 #include "picker/main.h"
 #include "picker/colordialog.h"
 #include "picker/swatch.h"
+#include "shell/randomsource.h"
 #include "tests/testsupport.h"
 
+#include <QClipboard>
+#include <QColorDialog>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 
 class TestMain : public QObject
 {
@@ -33,10 +39,37 @@ private slots:
     void menus();
     void noContextMenu();
 
+    void clipFormats_data();
+    void clipFormats();
+    void bareCodeMatchesLastFormat_data();
+    void bareCodeMatchesLastFormat();
+    void lowerCaseOptionLeavesCaptions();
+    void nonMenuSenderTransfersNothing();
+    void popupOpensBelowClientArea();
+    void commands_data();
+    void commands();
+    void negativeTwiceRestores();
+    void randomFromFixedSeed();
+    void colorDialogAccepted();
+    void colorDialogCancelled();
+    void alwaysOnTop();
+    void exitClosesWindow();
+
 private:
     QScrollBar *bar(const char *name) const { return VND_MAIN->findChild<QScrollBar *>(name); }
     QString text(const char *label) const { return VND_MAIN->findChild<QLabel *>(label)->text(); }
     QAction *action(const QString &name) const { return VND_MAIN->findChild<QAction *>(name); }
+    QColor color() const
+    {
+        return QColor(bar("SC_R")->value(), bar("SC_G")->value(), bar("SC_B")->value());
+    }
+    // Function keys reach the menu only in the active window.
+    void showActive() const
+    {
+        VND_MAIN->show();
+        VND_MAIN->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(VND_MAIN));
+    }
     void setColor(int red, int green, int blue)
     {
         bar("SC_R")->setValue(red);
@@ -244,6 +277,316 @@ void TestMain::noContextMenu()
         QTest::qWait(60);
         QVERIFY2(!menuOpened, qPrintable(target->objectName()));
     }
+}
+
+void TestMain::clipFormats_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QColor>("color");
+    QTest::addColumn<bool>("lower");
+    QTest::addColumn<QString>("expected");
+
+    // The formats as a web author writes them; %1 is the colour code.
+    const struct {
+        const char *upper;
+        const char *lower;
+        int length;
+    } formats[] = {
+        {"COLOR=\"%1\"", "color=\"%1\"", 15},
+        {"BGCOLOR=\"%1\"", "bgcolor=\"%1\"", 17},
+        {"TEXT=\"%1\"", "text=\"%1\"", 14},
+        {"LINK=\"%1\"", "link=\"%1\"", 14},
+        {"ALINK=\"%1\"", "alink=\"%1\"", 15},
+        {"VLINK=\"%1\"", "vlink=\"%1\"", 15},
+        {"BORDERCOLOR=\"%1\"", "bordercolor=\"%1\"", 21},
+        {"BORDERCOLORDARK=\"%1\"", "bordercolordark=\"%1\"", 25},
+        {"BORDERCOLORLIGHT=\"%1\"", "bordercolorlight=\"%1\"", 26},
+        {"\"%1\"", "\"%1\"", 9},
+        {"color: %1;", "color: %1;", 15},
+        {"background-color: %1;", "background-color: %1;", 26},
+        {"%1", "%1", 7},
+    };
+    const struct {
+        QColor color;
+        const char *upper;
+        const char *lower;
+    } colors[] = {
+        {QColor(255, 128, 0), "#FF8000", "#ff8000"},
+        {QColor(255, 255, 255), "#FFFFFF", "#ffffff"},
+        {QColor(0, 0, 0), "#000000", "#000000"},
+    };
+    for (const auto &c : colors) {
+        for (int i = 0; i < 13; ++i) {
+            for (bool lower : {false, true}) {
+                const QString expected = QString::fromLatin1(lower ? formats[i].lower : formats[i].upper)
+                                             .arg(QLatin1String(lower ? c.lower : c.upper));
+                QCOMPARE(expected.size(), formats[i].length);
+                QTest::addRow("%s format %d%s", c.upper, i + 1, lower ? " lower" : "")
+                    << i + 1 << c.color << lower << expected;
+            }
+        }
+    }
+}
+
+void TestMain::clipFormats()
+{
+    QFETCH(int, format);
+    QFETCH(QColor, color);
+    QFETCH(bool, lower);
+    QFETCH(QString, expected);
+
+    setColor(color.red(), color.green(), color.blue());
+    if (lower)
+        action("M_ClipTransLower")->trigger();
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    const QString name = QStringLiteral("Clip%1").arg(format, 2, 10, QLatin1Char('0'));
+
+    clipboard->setText(QStringLiteral("before"));
+    action("M_" + name)->trigger();
+    QCOMPARE(clipboard->text(), expected);
+
+    // The pop-up twin gives the same text, and transferring again gives it again.
+    clipboard->setText(QStringLiteral("before"));
+    action("PM_" + name)->trigger();
+    QCOMPARE(clipboard->text(), expected);
+    action("PM_" + name)->trigger();
+    QCOMPARE(clipboard->text(), expected);
+
+    // Captions keep the upper-case text whatever the option.
+    QCOMPARE(action("M_" + name)->text().toLower(), expected.toLower());
+    QCOMPARE(action("M_" + name)->text(), action("PM_" + name)->text());
+    QVERIFY(!action("M_" + name)->text().contains(QLatin1Char('&')));
+}
+
+void TestMain::bareCodeMatchesLastFormat_data()
+{
+    QTest::addColumn<bool>("lower");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("as shown") << false << "#FFFFFF";
+    QTest::newRow("lower case") << true << "#ffffff";
+}
+
+void TestMain::bareCodeMatchesLastFormat()
+{
+    QFETCH(bool, lower);
+    QFETCH(QString, expected);
+    setColor(255, 255, 255);
+    action("M_ClipTransLower")->setChecked(lower);
+    action("M_ClipBored")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), expected);
+    action("M_Clip13")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), expected);
+    QCOMPARE(text("L_Color"), QStringLiteral("#FFFFFF"));
+}
+
+void TestMain::lowerCaseOptionLeavesCaptions()
+{
+    setColor(171, 205, 239);
+    QStringList captions;
+    for (QAction *a : VND_MAIN->findChildren<QAction *>(QRegularExpression("^P?M_Clip\\d\\d$")))
+        captions << a->text();
+    QCOMPARE(captions.size(), 26);
+
+    QAction *option = action("M_ClipTransLower");
+    QSignalSpy captionChanges(action("M_Clip01"), &QAction::changed);
+    QVERIFY(!option->isChecked());
+    option->trigger();
+    QVERIFY(option->isChecked());
+    action("PM_Clip02")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("bgcolor=\"#abcdef\""));
+    option->trigger();
+    QVERIFY(!option->isChecked());
+
+    QStringList after;
+    for (QAction *a : VND_MAIN->findChildren<QAction *>(QRegularExpression("^P?M_Clip\\d\\d$")))
+        after << a->text();
+    QCOMPARE(after, captions);
+    QCOMPARE(captionChanges.count(), 0);
+    QCOMPARE(text("L_Color"), QStringLiteral("#ABCDEF"));
+}
+
+void TestMain::nonMenuSenderTransfersNothing()
+{
+    QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
+    VND_MAIN->M_ClipClick(VND_MAIN->findChild<QPushButton *>("B_SetClipborad"));
+    VND_MAIN->M_ClipClick(nullptr);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
+}
+
+void TestMain::popupOpensBelowClientArea()
+{
+    VND_MAIN->move(150, 120);
+    VND_MAIN->show();
+    QVERIFY(QTest::qWaitForWindowExposed(VND_MAIN));
+    const QPoint corner = VND_MAIN->frameGeometry().topLeft();
+    auto *popup = VND_MAIN->findChild<QMenu *>("PopupMenu");
+
+    QPoint shownAt;
+    QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
+    // Closing the menu without a choice transfers nothing.
+    QTimer::singleShot(100, [&] {
+        shownAt = popup->isVisible() ? popup->pos() : QPoint(-1, -1);
+        popup->close();
+    });
+    VND_MAIN->findChild<QPushButton *>("B_SetClipborad")->click();
+    QCOMPARE(shownAt, QPoint(corner.x(), corner.y() + 103));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
+
+    // Choosing the first item transfers its text.
+    setColor(1, 2, 3);
+    QTimer::singleShot(100, [&] {
+        popup->setActiveAction(popup->actions().first());
+        QTest::keyClick(popup, Qt::Key_Return);
+    });
+    QTest::keyClick(VND_MAIN->findChild<QPushButton *>("B_SetClipborad"), Qt::Key_Space);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("COLOR=\"#010203\""));
+}
+
+void TestMain::commands_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QColor>("before");
+    QTest::addColumn<QColor>("after");
+    QTest::addColumn<int>("refreshes");
+
+    QTest::newRow("negative of black") << "M_NegaPosi" << QColor(0, 0, 0) << QColor(255, 255, 255) << 3;
+    QTest::newRow("negative") << "M_NegaPosi" << QColor(128, 64, 1) << QColor(127, 191, 254) << 3;
+    QTest::newRow("negative swaps 127 and 128") << "M_NegaPosi" << QColor(127, 128, 127) << QColor(128, 127, 128) << 3;
+    QTest::newRow("x2 saturates") << "M_B50u" << QColor(127, 128, 255) << QColor(254, 255, 255) << 2;
+    QTest::newRow("x2 of black") << "M_B50u" << QColor(0, 0, 0) << QColor(0, 0, 0) << 0;
+    QTest::newRow("x2 of one component") << "M_B50u" << QColor(200, 0, 0) << QColor(255, 0, 0) << 1;
+    QTest::newRow("1/2 drops the fraction") << "M_B50d" << QColor(255, 1, 0) << QColor(127, 0, 0) << 2;
+    QTest::newRow("1/2 of black") << "M_B50d" << QColor(0, 0, 0) << QColor(0, 0, 0) << 0;
+}
+
+void TestMain::commands()
+{
+    QFETCH(QString, command);
+    QFETCH(QColor, before);
+    QFETCH(QColor, after);
+    QFETCH(int, refreshes);
+
+    setColor(before.red(), before.green(), before.blue());
+    QSignalSpy spy(action("M_Clip13"), &QAction::changed);
+    action(command)->trigger();
+    QCOMPARE(color(), after);
+    QCOMPARE(spy.count(), refreshes);
+    QCOMPARE(text("L_Color"), after.name(QColor::HexRgb).toUpper());
+}
+
+void TestMain::negativeTwiceRestores()
+{
+    setColor(12, 200, 77);
+    action("M_NegaPosi")->trigger();
+    action("M_NegaPosi")->trigger();
+    QCOMPARE(color(), QColor(12, 200, 77));
+
+    // Halving then doubling loses the low bit.
+    setColor(255, 255, 255);
+    action("M_B50d")->trigger();
+    action("M_B50u")->trigger();
+    QCOMPARE(color(), QColor(254, 254, 254));
+}
+
+void TestMain::randomFromFixedSeed()
+{
+    // Seed 1 draws 130, 10982, 1090 and then 11656, 7117, 17595 (see the generator's
+    // own test); modulo 256 these are (130, 230, 66) and (136, 205, 187).
+    RandomSource::runtime().seed(1);
+    QSignalSpy spy(action("M_Clip13"), &QAction::changed);
+    action("M_Random")->trigger();
+    QCOMPARE(color(), QColor(130, 230, 66));
+    QCOMPARE(spy.count(), 3);
+    showActive();
+    QTest::keyClick(VND_MAIN, Qt::Key_F1);
+    QCOMPARE(color(), QColor(136, 205, 187));
+
+    RandomSource::runtime().seed(20051113);
+    for (int i = 0; i < 200; ++i) {
+        action("M_Random")->trigger();
+        const QColor c = color();
+        QVERIFY(c.red() >= 0 && c.red() <= 255 && c.green() >= 0 && c.blue() <= 255);
+    }
+}
+
+void TestMain::colorDialogAccepted()
+{
+    setColor(10, 20, 30);
+    VND_MAIN->show();
+    QColor openedOn;
+    bool modal = false;
+    QTimer::singleShot(100, [&] {
+        auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        openedOn = dialog->currentColor();
+        modal = dialog->isModal();
+        dialog->setCurrentColor(QColor(0x12, 0x34, 0x56));
+        dialog->accept();
+    });
+    QSignalSpy spy(action("M_Clip13"), &QAction::changed);
+    action("M_ColorDialog")->trigger();
+    QCOMPARE(openedOn, QColor(10, 20, 30));
+    QVERIFY(modal);
+    QCOMPARE(color(), QColor(0x12, 0x34, 0x56));
+    QCOMPARE(VND_MAIN->findChild<Swatch *>("Shape")->penColor(), quint32(0x563412));
+    QCOMPARE(spy.count(), 3);
+
+    // OK on the colour it opened with changes nothing.
+    QTimer::singleShot(100, [] {
+        if (auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget()))
+            dialog->accept();
+    });
+    VND_MAIN->findChild<QPushButton *>("B_ColorDialog")->click();
+    QCOMPARE(color(), QColor(0x12, 0x34, 0x56));
+    QCOMPARE(spy.count(), 3);
+}
+
+void TestMain::colorDialogCancelled()
+{
+    setColor(200, 100, 50);
+    showActive();
+    bool opened = false;
+    QTimer::singleShot(100, [&] {
+        auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        opened = true;
+        dialog->setCurrentColor(QColor(1, 2, 3));
+        dialog->reject();
+    });
+    QSignalSpy spy(action("M_Clip13"), &QAction::changed);
+    QTest::keyClick(VND_MAIN, Qt::Key_F3);
+    QVERIFY(opened);
+    QCOMPARE(color(), QColor(200, 100, 50));
+    QCOMPARE(spy.count(), 0);
+}
+
+void TestMain::alwaysOnTop()
+{
+    showActive();
+    QAction *item = action("M_AlwaysOnTop");
+    const QPoint placed = VND_MAIN->pos();
+    QVERIFY(!item->isChecked());
+    QWindow *window = VND_MAIN->windowHandle();
+
+    item->trigger();
+    QVERIFY(item->isChecked());
+    QVERIFY(window->flags().testFlag(Qt::WindowStaysOnTopHint));
+    QCOMPARE(VND_MAIN->windowHandle(), window);
+
+    QTest::keyClick(VND_MAIN, Qt::Key_F8);
+    QVERIFY(!item->isChecked());
+    QVERIFY(!window->flags().testFlag(Qt::WindowStaysOnTopHint));
+    QCOMPARE(VND_MAIN->pos(), placed);
+}
+
+void TestMain::exitClosesWindow()
+{
+    VND_MAIN->show();
+    QVERIFY(QTest::qWaitForWindowExposed(VND_MAIN));
+    action("M_Exit")->trigger();
+    QVERIFY(!VND_MAIN->isVisible());
 }
 
 QTEST_MAIN(TestMain)
