@@ -22,5 +22,7 @@ public:
     bool execute(QWidget *owner);
 
 private:
+    static void placeOnScreen(QWidget *dialog, QWidget *owner);
+
     TColor m_color = TColors::clBlack;
 };

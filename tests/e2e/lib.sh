@@ -90,6 +90,12 @@ client_origin() {
     xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'
 }
 
+# The outer frame's top-left corner on the screen: "x y".
+frame_origin() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {ax=$4} /Absolute upper-left Y/ {ay=$4}
+        /Relative upper-left X/ {rx=$4} /Relative upper-left Y/ {ry=$4} END {print ax - rx, ay - ry}'
+}
+
 # The colour of one screen pixel as "r,g,b".
 screen_pixel() {
     import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
@@ -98,7 +104,12 @@ screen_pixel() {
 
 clipboard() { xclip -selection clipboard -o 2>/dev/null || true; }
 
-key() { xdotool key --window "$1" "$2"; sleep 0.3; }
+# Presses a key in the given window, as typed on the keyboard.
+key() {
+    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
+    xdotool key "$2"
+    sleep 0.3
+}
 
 shot() { import -window root "$WORK/$1.png"; [ -n "${SHOT_DIR:-}" ] && cp "$WORK/$1.png" "$SHOT_DIR/" || true; }
 
