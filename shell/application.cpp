@@ -8,6 +8,9 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QWidget>
 
 #include <cstdio>
@@ -27,6 +30,15 @@ bool displayAvailable()
     if (!platform.isEmpty() && !platform.startsWith("xcb"))
         return true;
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+// Qt's own dialogs (the colour chooser, the message box buttons) in the user's language.
+void installQtTranslations(QApplication &app)
+{
+    auto *translator = new QTranslator(&app);
+    if (translator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
 }
 
 } // namespace
@@ -78,6 +90,7 @@ int run(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vindre.xpm")));
     installFont();
+    installQtTranslations(app);
 
     try {
         setTitle(defaultTitle());
