@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Start-up until the window is mapped, then closed the normal way; and the resident
+# memory of a running picker.
+source "$(dirname "$0")/../tests/e2e/lib.sh"
+start_display
+cat >"$WORK/once.sh" <<ONCE
+set -e
+"$VINDRE" >/dev/null 2>&1 &
+pid=\$!
+until id=\$(xdotool search --onlyvisible --name '^ヴィンドレ 051113\$' 2>/dev/null | head -n1) && [ -n "\$id" ]; do sleep 0.005; done
+wmctrl -i -c "\$id"
+wait \$pid
+ONCE
+hyperfine --warmup 2 --runs 20 "bash $WORK/once.sh"
+start_app
+sleep 1
+echo "resident memory of a running picker: $(awk '/VmRSS/ {print $2, $3}' /proc/$APP_PID/status)"
+echo "peak: $(awk '/VmHWM/ {print $2, $3}' /proc/$APP_PID/status)"
+close_by_wm "$MAIN_WIN"
+wait_app
