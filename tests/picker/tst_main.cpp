@@ -38,6 +38,7 @@ private slots:
     void menus_data();
     void menus();
     void noContextMenu();
+    void tabOrder();
 
     void clipFormats_data();
     void clipFormats();
@@ -277,6 +278,19 @@ void TestMain::noContextMenu()
         QTest::qWait(60);
         QVERIFY2(!menuOpened, qPrintable(target->objectName()));
     }
+}
+
+void TestMain::tabOrder()
+{
+    showActive();
+    auto *first = VND_MAIN->findChild<QWidget *>("SC_R");
+    first->setFocus();
+    QStringList order;
+    for (int i = 0; i < 6; ++i) {
+        order << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(order, (QStringList{"SC_R", "SC_G", "SC_B", "B_SetClipborad", "B_ColorDialog", "SC_R"}));
 }
 
 void TestMain::clipFormats_data()
