@@ -5,8 +5,12 @@
 #include "picker/clipformat.h"
 #include "picker/colordialog.h"
 #include "shell/application.h"
+#include "shell/exception.h"
 #include "shell/guard.h"
+#include "shell/inifile.h"
+#include "shell/quitrequest.h"
 #include "shell/randomsource.h"
+#include "shell/windowplacement.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -50,12 +54,20 @@ TVND_MAIN::TVND_MAIN(QWidget *owner)
     RandomSource::runtime().seedFromClock();
     setWindowTitle(Application::title());
 
-    // The settings file is not read yet: the window starts at the default place and colour.
-    move(100, 100);
-    ui->SC_R->setValue(0);
-    ui->SC_G->setValue(0);
-    ui->SC_B->setValue(0);
-    ui->M_ClipTransLower->setChecked(false);
+    // Each setting takes effect as soon as it is read; a scroll bar clamps its value
+    // and refreshes the display when it really changes.
+    {
+        TIniFile settings(TIniFile::besideExecutable(QStringLiteral("vindre.ini")));
+        const int left = settings.readInteger("Main", "X", 100);
+        const int top = settings.readInteger("Main", "Y", 100);
+        // A place wholly off every screen (one unplugged since) could not be reached.
+        const bool reachable = WindowPlacement::onSomeScreen(QPoint(left, top), size());
+        WindowPlacement::moveFrame(this, reachable ? QPoint(left, top) : QPoint(100, 100));
+        ui->SC_R->setValue(settings.readInteger("Main", "ColorR", 0));
+        ui->SC_G->setValue(settings.readInteger("Main", "ColorG", 0));
+        ui->SC_B->setValue(settings.readInteger("Main", "ColorB", 0));
+        ui->M_ClipTransLower->setChecked(settings.readBool("Main", "ClipTransLower", false));
+    }
 
     ColorChange(nullptr);
 }
@@ -224,6 +236,24 @@ void TVND_MAIN::MainMenuAbout(QObject *)
 
 void TVND_MAIN::FormClose(QObject *, TCloseAction &)
 {
+    try {
+        // All six keys reach the file together or not at all.
+        TIniFile settings(TIniFile::besideExecutable(QStringLiteral("vindre.ini")));
+        const QPoint corner = pos();
+        settings.writeInteger("Main", "X", corner.x());
+        settings.writeInteger("Main", "Y", corner.y());
+        settings.writeInteger("Main", "ColorR", ui->SC_R->value());
+        settings.writeInteger("Main", "ColorG", ui->SC_G->value());
+        settings.writeInteger("Main", "ColorB", ui->SC_B->value());
+        settings.writeBool("Main", "ClipTransLower", ui->M_ClipTransLower->isChecked());
+        settings.updateFile();
+    } catch (const Exception &e) {
+        // Asked to end by the system: nobody may be there to dismiss a box, and the
+        // program ends all the same.
+        if (!QuitRequest::inProgress())
+            throw;
+        QuitRequest::report(e.message());
+    }
 }
 
 void TVND_MAIN::closeEvent(QCloseEvent *event)

@@ -4,6 +4,7 @@
 #include "picker/main.h"
 #include "shell/exception.h"
 #include "shell/exceptiondisplay.h"
+#include "shell/quitrequest.h"
 
 #include <QApplication>
 #include <QFont>
@@ -103,6 +104,8 @@ int run(int argc, char *argv[])
         return 0;
     }
 
+    // SIGTERM, SIGHUP, SIGINT and the session's end close the main window as a user would.
+    QuitRequest quitRequest(VND_MAIN);
     VND_MAIN->show();
     app.exec();
 

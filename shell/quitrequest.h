@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class QSocketNotifier;
+class QWidget;
+
+// A polite request to end the program: SIGTERM, SIGHUP, SIGINT, or the desktop
+// session ending. It closes the main window the way the user does, so the settings
+// are written, and then ends the program, even from inside a dialog.
+class QuitRequest : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit QuitRequest(QWidget *mainWindow, QObject *parent = nullptr);
+    ~QuitRequest() override;
+
+    // True once a request has arrived. Nobody may be there to dismiss a box then, so
+    // a failure while closing is reported on standard error instead.
+    static bool inProgress();
+    static void report(const QString &message);
+
+    // What a signal or the end of the session runs. Only the first request counts.
+    void endProgram(QObject *Sender);
+
+private:
+    void signalArrived(QObject *Sender);
+
+    QPointer<QWidget> m_mainWindow;
+    QSocketNotifier *m_notifier = nullptr;
+    int m_pipe[2] = {-1, -1};
+    bool m_ending = false;
+};

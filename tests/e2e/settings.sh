@@ -1,0 +1,168 @@
+#!/usr/bin/env bash
+# The settings file vindre.ini beside the program, as a user meets it: the first
+# start, the window coming back to the same place run after run under a real window
+# manager, odd values typed in by hand, the end of the program asked by the system,
+# and a file the program may not write.
+source "$(dirname "$0")/lib.sh"
+start_display
+INI=$APP_DIR/vindre.ini
+
+# Writes its arguments as lines ending in CR LF.
+crlf() { printf '%s\r\n' "$@"; }
+
+# Compares the file with the lines given, byte for byte.
+check_file() {
+    local what=$1
+    shift
+    crlf "$@" >"$WORK/expected.ini"
+    if cmp -s "$WORK/expected.ini" "$INI"; then
+        check "$what" same same
+    else
+        check "$what" "$(od -c <"$WORK/expected.ini")" "$(od -c <"$INI" 2>&1)"
+    fi
+}
+
+start_and_activate() {
+    start_app
+    xdotool windowactivate --sync "$MAIN_WIN" 2>/dev/null || true
+}
+
+close_and_wait() {
+    close_by_wm "$MAIN_WIN"
+    wait_app
+    check "$1: exit code" 0 "$APP_CODE"
+}
+
+# Waits until the program has more than one window up (a dialog or an error box).
+wait_second_window() {
+    for _ in $(seq 100); do
+        [ "$(xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | wc -l)" -ge 2 ] && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# No file: the default place and colour; the close writes exactly the six keys.
+start_and_activate
+check "first start: frame at 100,100" "100 100" "$(frame_origin "$MAIN_WIN")"
+key "$MAIN_WIN" F5
+check "first start: black" "#000000" "$(clipboard)"
+close_and_wait "first close"
+check_file "first close: the new file" "[Main]" X=100 Y=100 ColorR=0 ColorG=0 ColorB=0 ClipTransLower=0
+
+# A stored place stays where it is, run after run: no creeping by the frame's size.
+crlf "[Main]" X=199 Y=397 ColorR=255 ColorG=128 ColorB=0 ClipTransLower=0 >"$INI"
+for run in 1 2 3; do
+    start_and_activate
+    check "run $run: frame at 199,397" "199 397" "$(frame_origin "$MAIN_WIN")"
+    read -r cx cy < <(client_origin "$MAIN_WIN")
+    check "run $run: client area inside the frame" "yes" "$([ "$cx" -gt 199 ] && [ "$cy" -gt 397 ] && echo yes)"
+    key "$MAIN_WIN" F5
+    check "run $run: colour" "#FF8000" "$(clipboard)"
+    close_and_wait "run $run"
+    check_file "run $run: file" "[Main]" X=199 Y=397 ColorR=255 ColorG=128 ColorB=0 ClipTransLower=0
+done
+shot stored-place
+
+# A window moved by the user is found there at the next start.
+start_and_activate
+xdotool windowmove "$MAIN_WIN" 300 200
+sleep 0.5
+moved=$(frame_origin "$MAIN_WIN")
+close_and_wait "moved"
+start_and_activate
+check "moved window comes back to its frame position" "$moved" "$(frame_origin "$MAIN_WIN")"
+close_and_wait "after the move"
+check "moved: the file holds the frame position" "X=${moved% *} Y=${moved#* }" \
+    "$(tr -d '\r' <"$INI" | grep -E '^[XY]=' | paste -sd' ')"
+
+# Values typed in by hand: clamped, replaced by defaults, hexadecimal; written back
+# as the program understood them. Other sections and comments stay.
+crlf "; my settings" "[Other]" "Key=kept" "" "[Main]" X=abc Y=120 ColorR=300 ColorG=-5 ColorB=abc \
+    ClipTransLower=true >"$INI"
+start_and_activate
+check "300, -5, abc: frame at 100,120" "100 120" "$(frame_origin "$MAIN_WIN")"
+key "$MAIN_WIN" F5
+check "300, -5, abc give #FF0000" "#FF0000" "$(clipboard)"
+close_and_wait "clamped values"
+check_file "clamped values written back" "; my settings" "[Other]" "Key=kept" "" "[Main]" X=100 Y=120 \
+    ColorR=255 ColorG=0 ColorB=0 ClipTransLower=0
+
+crlf "[Main]" X=150 Y=150 ColorR=0x80 'ColorG=$80' ColorB=12px ClipTransLower=true >"$INI"
+start_and_activate
+key "$MAIN_WIN" F5
+check "0x80, \$80, 12px give #808000" "#808000" "$(clipboard)"
+close_and_wait "hexadecimal"
+check_file "hexadecimal written back in decimal" "[Main]" X=150 Y=150 ColorR=128 ColorG=128 ColorB=0 \
+    ClipTransLower=0
+
+# LF line ends and a lower-case option of 2.
+printf '[main]\nx=150\ny=150\ncolorr=0xAB\ncolorg=205\ncolorb=-1\ncliptranslower=2\n' >"$INI"
+start_and_activate
+key "$MAIN_WIN" F5
+check "ClipTransLower=2 turns lower case on" "#abcd00" "$(clipboard)"
+close_and_wait "lower case"
+check "lower case written back as 1, LF kept" \
+    "$(printf '[main]\nx=150\ny=150\ncolorr=171\ncolorg=205\ncolorb=0\ncliptranslower=1\n' | od -c)" \
+    "$(od -c <"$INI")"
+
+# A place wholly off the screen would leave the window out of reach.
+crlf "[Main]" X=5000 Y=100 >"$INI"
+start_and_activate
+check "off-screen place: frame at 100,100" "100 100" "$(frame_origin "$MAIN_WIN")"
+close_and_wait "off-screen place"
+
+# SIGTERM closes the window as a user would, so the settings are saved.
+rm -f "$INI"
+start_and_activate
+key "$MAIN_WIN" End
+kill -TERM "$APP_PID"
+wait_app
+check "SIGTERM: exit code" 0 "$APP_CODE"
+check_file "SIGTERM: settings saved" "[Main]" X=100 Y=100 ColorR=255 ColorG=0 ColorB=0 ClipTransLower=0
+
+# Also with the colour dialog open.
+start_and_activate
+key "$MAIN_WIN" F9
+key "$MAIN_WIN" F3
+check "F3 opens the colour dialog" "yes" "$(wait_second_window && echo yes)"
+kill -TERM "$APP_PID"
+wait_app
+check "SIGTERM with a dialog open: exit code" 0 "$APP_CODE"
+check_file "SIGTERM with a dialog open: saved" "[Main]" X=100 Y=100 ColorR=255 ColorG=0 ColorB=0 ClipTransLower=1
+
+# A read-only file, for a user who may not write it (root may write anything).
+if [ "$(id -u)" = 0 ]; then
+    AS_USER=(setpriv --reuid=nobody --regid=nogroup --clear-groups --)
+    chown nobody:nogroup "$APP_DIR"
+    chmod 755 "$WORK"
+else
+    AS_USER=()
+fi
+crlf "[Main]" X=199 Y=397 ColorR=255 ColorG=128 ColorB=0 ClipTransLower=0 >"$INI"
+chmod 444 "$INI"
+cp "$INI" "$WORK/read-only.ini"
+"${AS_USER[@]}" "$VINDRE" >"$WORK/app.log" 2>&1 &
+APP_PID=$!
+MAIN_WIN=$(wait_window "ヴィンドレ 051113")
+close_by_wm "$MAIN_WIN"
+check "read-only file: the error box comes up" "yes" "$(wait_second_window && echo yes)"
+shot read-only
+check "read-only file: the main window stays" "yes" "$(xdotool search --onlyvisible --name "^ヴィンドレ 051113\$" | grep -qx "$MAIN_WIN" && echo yes)"
+# The box has the focus, as a user finds it.
+xdotool key Return
+sleep 0.5
+check "read-only file: the box is gone, the program runs" "1 running" \
+    "$(xdotool search --onlyvisible --pid "$APP_PID" | wc -l) $(kill -0 "$APP_PID" && echo running)"
+xdotool windowactivate --sync "$MAIN_WIN" 2>/dev/null || true
+key "$MAIN_WIN" F5
+check "read-only file: the window still works" "#FF8000" "$(clipboard)"
+kill -TERM "$APP_PID"
+wait_app
+check "read-only file at SIGTERM: exit code" 0 "$APP_CODE"
+check "read-only file at SIGTERM: said on standard error" "vindre: $INI に書き込めません" \
+    "$(grep -F 'に書き込めません' "$WORK/app.log")"
+check "read-only file: unchanged" same "$(cmp -s "$WORK/read-only.ini" "$INI" && echo same)"
+check "read-only file: nothing left beside it" "vindre vindre.ini" "$(ls "$APP_DIR" | paste -sd' ')"
+
+finish

@@ -1,0 +1,323 @@
+#include "shell/exception.h"
+#include "shell/inifile.h"
+#include "tests/inisupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <climits>
+#include <csignal>
+
+#include <sys/resource.h>
+
+namespace {
+
+// The keys the program writes at close, with the values of a window at 199, 397
+// showing (255, 128, 0), lower case off.
+struct Write
+{
+    const char *key;
+    int value;
+};
+const Write kCloseWrites[] = {{"X", 199}, {"Y", 397}, {"ColorR", 255}, {"ColorG", 128}, {"ColorB", 0}};
+
+} // namespace
+
+class TestIniFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void readInteger_data();
+    void readInteger();
+    void readBool_data();
+    void readBool();
+    void golden_data();
+    void golden();
+    void nothingReachesTheFileBeforeUpdate();
+    void refusedWrite_data();
+    void refusedWrite();
+
+private:
+    QString path() const { return m_dir->filePath(QStringLiteral("vindre.ini")); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestIniFile::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestIniFile::readInteger_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<int>("defaultValue");
+    QTest::addColumn<int>("expected");
+
+    // No file at all is a null text; the tests below write the others.
+    QTest::newRow("no file") << QByteArray() << QByteArray("X") << 100 << 100;
+    QTest::newRow("empty file") << QByteArray("") << QByteArray("X") << 100 << 100;
+
+    // The values of the settings file's own edge cases; the scroll bars clamp later.
+    QTest::newRow("decimal") << mainSection("X=199\r\n") << QByteArray("X") << 100 << 199;
+    QTest::newRow("300 as written") << mainSection("ColorR=300\r\n") << QByteArray("ColorR") << 0 << 300;
+    QTest::newRow("-5 as written") << mainSection("ColorG=-5\r\n") << QByteArray("ColorG") << 0 << -5;
+    QTest::newRow("abc") << mainSection("ColorB=abc\r\n") << QByteArray("ColorB") << 0 << 0;
+    QTest::newRow("0x80") << mainSection("ColorR=0x80\r\n") << QByteArray("ColorR") << 0 << 128;
+    QTest::newRow("$80") << mainSection("ColorR=$80\r\n") << QByteArray("ColorR") << 0 << 128;
+    QTest::newRow("x80") << mainSection("ColorR=x80\r\n") << QByteArray("ColorR") << 0 << 128;
+    QTest::newRow("X80") << mainSection("ColorR=X80\r\n") << QByteArray("ColorR") << 0 << 128;
+    QTest::newRow("0X80") << mainSection("ColorR=0X80\r\n") << QByteArray("ColorR") << 0 << 128;
+    QTest::newRow("lower-case hex digits") << mainSection("ColorR=$ff\r\n") << QByteArray("ColorR") << 0 << 255;
+    QTest::newRow("12px") << mainSection("X=12px\r\n") << QByteArray("X") << 100 << 100;
+    QTest::newRow("99999999999") << mainSection("X=99999999999\r\n") << QByteArray("X") << 100 << 100;
+
+    // The number rules one by one.
+    QTest::newRow("plus sign") << mainSection("X=+7\r\n") << QByteArray("X") << 100 << 7;
+    QTest::newRow("leading zeros") << mainSection("X=007\r\n") << QByteArray("X") << 100 << 7;
+    QTest::newRow("negative hex") << mainSection("X=-$10\r\n") << QByteArray("X") << 100 << -16;
+    QTest::newRow("largest decimal") << mainSection("X=2147483647\r\n") << QByteArray("X") << 100 << INT_MAX;
+    QTest::newRow("one past the largest") << mainSection("X=2147483648\r\n") << QByteArray("X") << 100 << 100;
+    QTest::newRow("smallest decimal") << mainSection("X=-2147483648\r\n") << QByteArray("X") << 100 << INT_MIN;
+    QTest::newRow("one below the smallest") << mainSection("X=-2147483649\r\n") << QByteArray("X") << 100 << 100;
+    QTest::newRow("hex FFFFFFFF is -1") << mainSection("X=$FFFFFFFF\r\n") << QByteArray("X") << 100 << -1;
+    QTest::newRow("hex 80000000") << mainSection("X=0x80000000\r\n") << QByteArray("X") << 100 << INT_MIN;
+    QTest::newRow("hex beyond 32 bits") << mainSection("X=$100000000\r\n") << QByteArray("X") << 100 << 100;
+    QTest::newRow("hex with leading zeros") << mainSection("X=$0000000010\r\n") << QByteArray("X") << 100 << 16;
+    QTest::newRow("sign alone") << mainSection("X=-\r\n") << QByteArray("X") << 100 << 100;
+    QTest::newRow("hex mark alone") << mainSection("X=$\r\n") << QByteArray("X") << 100 << 100;
+    QTest::newRow("0x alone") << mainSection("X=0x\r\n") << QByteArray("X") << 100 << 100;
+    QTest::newRow("blank after the sign") << mainSection("X=- 5\r\n") << QByteArray("X") << 100 << 100;
+    QTest::newRow("non-hex digit") << mainSection("X=$1G\r\n") << QByteArray("X") << 100 << 100;
+    QTest::newRow("empty value") << mainSection("X=\r\n") << QByteArray("X") << 100 << 100;
+    QTest::newRow("key without equals sign") << mainSection("X\r\n") << QByteArray("X") << 100 << 100;
+
+    // Names: case and blanks do not matter.
+    QTest::newRow("section in upper case") << QByteArray("[MAIN]\r\nX=5\r\n") << QByteArray("X") << 100 << 5;
+    QTest::newRow("key in lower case") << mainSection("colorr=9\r\n") << QByteArray("ColorR") << 0 << 9;
+    QTest::newRow("blanks around names")
+        << QByteArray("  [ Main ]  \r\n \t X \t=  42  \r\n") << QByteArray("X") << 100 << 42;
+    QTest::newRow("another key that starts alike") << mainSection("XX=5\r\n") << QByteArray("X") << 100 << 100;
+    QTest::newRow("another section") << QByteArray("[Other]\r\nX=5\r\n") << QByteArray("X") << 100 << 100;
+    QTest::newRow("key before any section") << QByteArray("X=5\r\n[Main]\r\n") << QByteArray("X") << 100 << 100;
+    QTest::newRow("a later section ends ours")
+        << QByteArray("[Main]\r\nY=1\r\n[Other]\r\nX=5\r\n") << QByteArray("X") << 100 << 100;
+
+    // Quotes: one matching pair goes, blanks inside it stay.
+    QTest::newRow("double quotes") << mainSection("X=\"42\"\r\n") << QByteArray("X") << 100 << 42;
+    QTest::newRow("single quotes") << mainSection("X='42'\r\n") << QByteArray("X") << 100 << 42;
+    QTest::newRow("blank inside, before") << mainSection("X=\" 42\"\r\n") << QByteArray("X") << 100 << 42;
+    QTest::newRow("blank inside, after") << mainSection("X=\"42 \"\r\n") << QByteArray("X") << 100 << 100;
+    QTest::newRow("quotes that do not match") << mainSection("X=\"42'\r\n") << QByteArray("X") << 100 << 100;
+    QTest::newRow("only one pair goes") << mainSection("X=\"\"42\"\"\r\n") << QByteArray("X") << 100 << 100;
+    QTest::newRow("a lone quote") << mainSection("X=\"\r\n") << QByteArray("X") << 100 << 100;
+
+    // Comments.
+    QTest::newRow("commented out") << mainSection(";X=5\r\n") << QByteArray("X") << 100 << 100;
+    QTest::newRow("indented comment") << mainSection("  ; X=5\r\n") << QByteArray("X") << 100 << 100;
+    QTest::newRow("comment before the key") << mainSection(";X=5\r\nX=6\r\n") << QByteArray("X") << 100 << 6;
+
+    // The first of two counts.
+    QTest::newRow("key twice") << mainSection("X=1\r\nX=2\r\n") << QByteArray("X") << 100 << 1;
+    QTest::newRow("key twice, first empty") << mainSection("X=\r\nX=2\r\n") << QByteArray("X") << 100 << 100;
+    QTest::newRow("section twice")
+        << QByteArray("[Main]\r\nX=1\r\n[Main]\r\nX=2\r\n") << QByteArray("X") << 100 << 1;
+    QTest::newRow("key only in the second section")
+        << QByteArray("[Main]\r\nY=1\r\n[Main]\r\nX=2\r\n") << QByteArray("X") << 100 << 100;
+
+    // Line ends.
+    QTest::newRow("LF") << QByteArray("[Main]\nX=1\nY=2\n") << QByteArray("Y") << 100 << 2;
+    QTest::newRow("CR") << QByteArray("[Main]\rX=1\rY=2\r") << QByteArray("Y") << 100 << 2;
+    QTest::newRow("mixed") << QByteArray("[Main]\rX=1\nY=2\r\nColorR=3") << QByteArray("ColorR") << 0 << 3;
+    QTest::newRow("no final line end") << mainSection("X=7") << QByteArray("X") << 100 << 7;
+    QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF[Main]\r\nX=7\r\n") << QByteArray("X") << 100 << 7;
+
+    // The 2,048-byte buffer holds 2,047 bytes of value.
+    QTest::newRow("value filling the buffer")
+        << mainSection("X=" + QByteArray(2046, '0') + "9\r\n") << QByteArray("X") << 100 << 9;
+    QTest::newRow("value one byte too long")
+        << mainSection("X=" + QByteArray(2047, '0') + "9\r\n") << QByteArray("X") << 100 << 0;
+    QTest::newRow("trailing text cut off")
+        << mainSection("X=" + QByteArray(2047, '0') + "px\r\n") << QByteArray("X") << 100 << 0;
+    QTest::newRow("quotes come off before the cut")
+        << mainSection("X=\"" + QByteArray(2046, '0') + "9\"\r\n") << QByteArray("X") << 100 << 9;
+}
+
+void TestIniFile::readInteger()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, key);
+    QFETCH(int, defaultValue);
+    QFETCH(int, expected);
+
+    if (!text.isNull())
+        QVERIFY(writeFileBytes(path(), text));
+    TIniFile ini(path());
+    QCOMPARE(ini.readInteger("Main", key, defaultValue), expected);
+}
+
+void TestIniFile::readBool_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("defaultValue");
+    QTest::addColumn<bool>("expected");
+
+    QTest::newRow("1") << mainSection("ClipTransLower=1\r\n") << false << true;
+    QTest::newRow("0") << mainSection("ClipTransLower=0\r\n") << true << false;
+    QTest::newRow("2") << mainSection("ClipTransLower=2\r\n") << false << true;
+    QTest::newRow("-1") << mainSection("ClipTransLower=-1\r\n") << false << true;
+    QTest::newRow("0x10") << mainSection("ClipTransLower=0x10\r\n") << false << true;
+    QTest::newRow("true") << mainSection("ClipTransLower=true\r\n") << false << false;
+    QTest::newRow("yes") << mainSection("ClipTransLower=yes\r\n") << false << false;
+    QTest::newRow("missing, default false") << QByteArray() << false << false;
+    QTest::newRow("missing, default true") << QByteArray() << true << true;
+    QTest::newRow("not a number, default true") << mainSection("ClipTransLower=on\r\n") << true << true;
+}
+
+void TestIniFile::readBool()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, defaultValue);
+    QFETCH(bool, expected);
+
+    if (!text.isNull())
+        QVERIFY(writeFileBytes(path(), text));
+    TIniFile ini(path());
+    QCOMPARE(ini.readBool("Main", "ClipTransLower", defaultValue), expected);
+}
+
+// Each case is a pair of files: what lies on the disk before (none for a new file)
+// and, byte for byte, what must lie there after the six writes of a close.
+void TestIniFile::golden_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("expected");
+
+    const QString dir = QFINDTESTDATA("golden");
+    QVERIFY(!dir.isEmpty());
+    const QStringList names = QDir(dir).entryList({QStringLiteral("*.expected.ini")}, QDir::Files, QDir::Name);
+    QVERIFY(names.size() >= 5);
+    for (const QString &name : names) {
+        const QString base = name.chopped(int(qstrlen(".expected.ini")));
+        QTest::newRow(qPrintable(base)) << QDir(dir).filePath(base + QStringLiteral(".in.ini"))
+                                        << QDir(dir).filePath(name);
+    }
+}
+
+void TestIniFile::golden()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, expected);
+
+    if (QFile::exists(input))
+        QVERIFY(QFile::copy(input, path()));
+    TIniFile ini(path());
+    for (const Write &write : kCloseWrites)
+        ini.writeInteger("Main", write.key, write.value);
+    ini.writeBool("Main", "ClipTransLower", false);
+    ini.updateFile();
+
+    const QByteArray want = fileBytes(expected);
+    QVERIFY(!want.isEmpty());
+    QCOMPARE(fileBytes(path()), want);
+
+    // What was written reads back.
+    TIniFile again(path());
+    for (const Write &write : kCloseWrites)
+        QCOMPARE(again.readInteger("Main", write.key, -1), write.value);
+    QCOMPARE(again.readBool("Main", "ClipTransLower", true), false);
+}
+
+void TestIniFile::nothingReachesTheFileBeforeUpdate()
+{
+    const QByteArray before = mainSection("X=1\r\n");
+    QVERIFY(writeFileBytes(path(), before));
+    {
+        TIniFile ini(path());
+        ini.writeInteger("Main", "X", 5);
+        // The object already sees its own write.
+        QCOMPARE(ini.readInteger("Main", "X", 100), 5);
+        QCOMPARE(fileBytes(path()), before);
+    }
+    QCOMPARE(fileBytes(path()), before);
+
+    // Nothing written, nothing touched: not even a file is made.
+    const QString other = m_dir->filePath(QStringLiteral("other.ini"));
+    TIniFile untouched(other);
+    QCOMPARE(untouched.readInteger("Main", "X", 100), 100);
+    untouched.updateFile();
+    QVERIFY(!QFile::exists(other));
+}
+
+// Refusals that can be staged even for root; read-only files and folders are in
+// the window's tests, run as an unprivileged user.
+void TestIniFile::refusedWrite_data()
+{
+    QTest::addColumn<QString>("refusal");
+
+    QTest::newRow("a folder where the file should be") << "folder";
+    QTest::newRow("the folder does not exist") << "missing folder";
+    QTest::newRow("no room for the new file") << "file size limit";
+}
+
+void TestIniFile::refusedWrite()
+{
+    QFETCH(QString, refusal);
+
+    QString target = path();
+    const QByteArray before = mainSection("X=1\r\nY=2\r\n");
+    if (refusal == QLatin1String("folder"))
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("vindre.ini")));
+    else if (refusal == QLatin1String("missing folder"))
+        target = m_dir->filePath(QStringLiteral("gone/vindre.ini"));
+    else
+        QVERIFY(writeFileBytes(target, before));
+
+    TIniFile ini(target);
+    for (const Write &write : kCloseWrites)
+        ini.writeInteger("Main", write.key, write.value);
+
+    // The file size limit stands in for a full disk: the new file cannot grow past
+    // a few bytes, while the old one is already there.
+    struct rlimit saved = {};
+    if (refusal == QLatin1String("file size limit")) {
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
+        std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit tiny = saved;
+        tiny.rlim_cur = 8;
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &tiny) == 0);
+    }
+    QString message;
+    try {
+        ini.updateFile();
+    } catch (const EIniFileException &e) {
+        message = e.message();
+    }
+    if (refusal == QLatin1String("file size limit")) {
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, SIG_DFL);
+    }
+
+    QCOMPARE(message, QDir::toNativeSeparators(target) + QStringLiteral(" に書き込めません"));
+    if (refusal == QLatin1String("folder"))
+        QVERIFY(QFileInfo(target).isDir());
+    else if (refusal == QLatin1String("missing folder"))
+        QVERIFY(!QFileInfo::exists(target));
+    else
+        QCOMPARE(fileBytes(target), before);
+    // No half-written file is left behind either.
+    const QStringList expectedEntries = refusal == QLatin1String("missing folder")
+        ? QStringList() : QStringList{QStringLiteral("vindre.ini")};
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             expectedEntries);
+}
+
+QTEST_GUILESS_MAIN(TestIniFile)
+#include "tst_inifile.moc"
