@@ -1,11 +1,77 @@
 #include "about/about.h"
+#include "ui_about.h"
+
+#include "shell/application.h"
+
+#include <QCloseEvent>
+#include <QImage>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPixmap>
 
 TVND_ABOUT *VND_ABOUT = nullptr;
 
+namespace {
+
+// The banner: a black field in a light-grey hairline frame, the maker's name small
+// in its lower-right corner. Drawn here rather than shipped as a picture, so it
+// is lettered in the interface's own font.
+QPixmap banner(const QString &maker)
+{
+    const QColor lightGrey(181, 181, 181);
+    QImage image(200, 40, QImage::Format_RGB888);
+    image.fill(Qt::black);
+
+    QPainter painter(&image);
+    painter.setPen(lightGrey);
+    painter.drawRect(0, 0, image.width() - 1, image.height() - 1);
+
+    QFont font = painter.font();
+    font.setPixelSize(10);
+    painter.setFont(font);
+    painter.drawText(image.rect().adjusted(0, 0, -5, -4), Qt::AlignRight | Qt::AlignBottom, maker);
+    painter.end();
+    return QPixmap::fromImage(image);
+}
+
+} // namespace
+
 TVND_ABOUT::TVND_ABOUT(QWidget *owner)
     : QDialog(owner)
+    , ui(std::make_unique<Ui::TVND_ABOUT>())
 {
-    setObjectName(QStringLiteral("VND_ABOUT"));
+    ui->setupUi(this);
+    // No minimise or maximise box, and a size the user cannot change: the window only
+    // ever shows this one fixed layout.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(size());
+    ui->Image2->setPixmap(banner(ui->Label2->text()));
+
+    ui->Label1->setText(Application::title());
+    for (QLabel *label : findChildren<QLabel *>()) {
+        if (label != ui->Image2)
+            label->adjustSize();
+    }
 }
 
 TVND_ABOUT::~TVND_ABOUT() = default;
+
+// Closing ends the showing and hides the window; an accepted close would also make Qt
+// drop the native window, and the next showing is meant to bring back this one.
+void TVND_ABOUT::closeEvent(QCloseEvent *event)
+{
+    QDialog::closeEvent(event);
+    if (!isVisible())
+        event->ignore();
+}
+
+// Only the close box and the window menu close it; Escape is not a way out here.
+void TVND_ABOUT::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

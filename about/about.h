@@ -2,6 +2,12 @@
 
 #include <QDialog>
 
+#include <memory>
+
+namespace Ui {
+class TVND_ABOUT;
+}
+
 // The version window: title, maker, two links and a banner on black.
 class TVND_ABOUT : public QDialog
 {
@@ -10,6 +16,13 @@ class TVND_ABOUT : public QDialog
 public:
     explicit TVND_ABOUT(QWidget *owner = nullptr);
     ~TVND_ABOUT() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    std::unique_ptr<Ui::TVND_ABOUT> ui;
 };
 
 extern TVND_ABOUT *VND_ABOUT;

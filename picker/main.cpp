@@ -232,6 +232,12 @@ void TVND_MAIN::M_ExitClick(QObject *)
 
 void TVND_MAIN::MainMenuAbout(QObject *)
 {
+    WindowPlacement::moveFrame(VND_ABOUT, VND_MAIN->pos());
+    // Start-up creates it without an owner; transient for the main window, the window
+    // manager keeps it in front even of an always-on-top main window.
+    VND_ABOUT->winId();
+    VND_ABOUT->windowHandle()->setTransientParent(VND_MAIN->windowHandle());
+    VND_ABOUT->exec();
 }
 
 void TVND_MAIN::FormClose(QObject *, TCloseAction &)
