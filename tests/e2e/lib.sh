@@ -26,19 +26,32 @@ trap cleanup EXIT
 
 start_display() {
     local fd_file=$WORK/display
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" 2>"$WORK/xvfb.log" &
+    # -noreset: otherwise the server resets whenever its last client leaves, and a
+    # client connecting at that moment (openbox, right after the probe) is refused.
+    Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" 2>"$WORK/xvfb.log" &
     XVFB_PID=$!
-    for _ in $(seq 100); do [ -s "$fd_file" ] && break; sleep 0.05; done
-    export DISPLAY=:$(cat "$fd_file")
+    # Xvfb writes its display number once it accepts connections; on a loaded
+    # machine that can take seconds.
+    for _ in $(seq 600); do
+        grep -q '^[0-9]' "$fd_file" 2>/dev/null && break
+        kill -0 "$XVFB_PID" 2>/dev/null || break
+        sleep 0.05
+    done
+    if ! grep -q '^[0-9]' "$fd_file" 2>/dev/null; then
+        echo "Xvfb did not start:"; cat "$WORK/xvfb.log"; exit 1
+    fi
+    export DISPLAY=:$(head -n1 "$fd_file")
     unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+    for _ in $(seq 200); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
     openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
     WM_PID=$!
     # openbox is ready once it has claimed the window manager selection.
-    for _ in $(seq 100); do
+    for _ in $(seq 600); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        kill -0 "$WM_PID" 2>/dev/null || break
         sleep 0.05
     done
-    echo "openbox did not start"; exit 1
+    echo "openbox did not start on $DISPLAY:"; cat "$WORK/openbox.log"; exit 1
 }
 
 # Starts the program; its stdout/stderr go to $WORK/app.log.
