@@ -221,8 +221,12 @@ void TVND_MAIN::M_B50dClick(QObject *)
 void TVND_MAIN::M_AlwaysOnTopClick(QObject *)
 {
     // The check mark has already flipped (a checkable action); the placement follows it.
+    // On the native window, so the shown window is neither re-created nor moved.
+    const bool onTop = ui->M_AlwaysOnTop->isChecked();
     if (QWindow *window = windowHandle())
-        window->setFlag(Qt::WindowStaysOnTopHint, ui->M_AlwaysOnTop->isChecked());
+        window->setFlag(Qt::WindowStaysOnTopHint, onTop);
+    else
+        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
 }
 
 void TVND_MAIN::M_ExitClick(QObject *)

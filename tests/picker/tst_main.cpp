@@ -1,12 +1,14 @@
 #include "picker/main.h"
 #include "picker/colordialog.h"
 #include "picker/swatch.h"
+#include "shell/inifile.h"
 #include "shell/randomsource.h"
 #include "tests/testsupport.h"
 
 #include <QClipboard>
 #include <QColorDialog>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -79,14 +81,17 @@ private:
     }
 };
 
+// Every case starts as a first run: no settings file beside the program.
 void TestMain::init()
 {
+    QFile::remove(TIniFile::besideExecutable(QStringLiteral("vindre.ini")));
     Application::createForm(VND_MAIN);
 }
 
 void TestMain::cleanup()
 {
     Application::destroyForm(VND_MAIN);
+    QFile::remove(TIniFile::besideExecutable(QStringLiteral("vindre.ini")));
 }
 
 void TestMain::startsBlackWithCaptions()
