@@ -90,7 +90,7 @@ bool waylandUsable()
 bool anyCanStart(const QByteArray &platforms, const QByteArray &display)
 {
     for (const QByteArray &entry : platforms.split(';')) {
-        const QByteArray name = entry.left(entry.indexOf(':')).trimmed();
+        const QByteArray name = entry.split(':').constFirst().trimmed();
         if (name == "xcb") {
             if (xServerAnswers(display))
                 return true;
