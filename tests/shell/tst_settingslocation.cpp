@@ -148,7 +148,7 @@ void TestSettingsLocation::location_data()
     QTest::newRow("program not found") << QByteArray() << QByteArray("$T/config") << QByteArray("$T/home")
                                        << QByteArray() << false;
     QTest::newRow("relative program path: not the working folder")
-        << QByteArray("vindre") << QByteArray("$T/config") << QByteArray("$T/home") << QByteArray() << false;
+        << QByteArray("bin/vindre") << QByteArray("$T/config") << QByteArray("$T/home") << QByteArray() << false;
     QTest::newRow("Shift-JIS folder name")
         << "$T/" + kShiftJisFolder + "/vindre" << QByteArray("$T/config") << QByteArray("$T/home")
         << "$T/" + kShiftJisFolder + "/vindre.ini" << true;
@@ -192,14 +192,16 @@ void TestSettingsLocation::savedAndReadBack()
     QFETCH(QByteArray, file);
     const QByteArray home = real("$T/home");
 
-    {
+    int before = 0;
+    const QString saving = messageOf([&] {
         SettingsLocation location(real(executable), real(configHome), home);
-        TIniFile before(location.pathForReading());
-        QCOMPARE(before.readInteger("Main", "X", 100), 100);
+        before = TIniFile(location.pathForReading()).readInteger("Main", "X", 100);
         TIniFile settings(location.pathForWriting());
         settings.writeInteger("Main", "X", 5);
         location.save(settings);
-    }
+    });
+    QCOMPARE(saving, QStringLiteral("(no error)"));
+    QCOMPARE(before, 100);
     QCOMPARE(readBytes(real(file)), QByteArray("[Main]\r\nX=5\r\n"));
     if (real(file).startsWith(real(configHome))) {
         struct stat info;
