@@ -1,7 +1,35 @@
 #!/usr/bin/env bash
 # Start-up, the colour display and closing, as a user meets them.
 source "$(dirname "$0")/lib.sh"
+
+# A display number where no X server runs.
+no_x=90
+while [ -e "/tmp/.X11-unix/X$no_x" ] || [ -e "/tmp/.X$no_x-lock" ]; do no_x=$((no_x + 1)); done
+
+# Asked before any display is looked for.
+code=0; out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$VINDRE" --version) || code=$?
+check "--version without a display" "0 ヴィンドレ 051113" "$code $out"
+code=0; out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$VINDRE" --help) || code=$?
+check "--help names the settings file beside the program" "0 yes" \
+    "$code $(grep -qxF "  $APP_DIR/vindre.ini" <<<"$out" && echo yes)"
+
+# Nothing to show the window on: a plain message and exit code 1, never Qt's abort.
+message="vindre: no display to show the window on (DISPLAY is not set, or no X server answers there).
+Start it on a desktop, or under a virtual one: xvfb-run -a vindre"
+for display in unset ":$no_x"; do
+    if [ "$display" = unset ]; then setting=(-u DISPLAY); else setting=("DISPLAY=$display"); fi
+    code=0; out=$(cd "$WORK" && env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "${setting[@]}" "$VINDRE" 2>&1) || code=$?
+    check "DISPLAY $display: exit code 1 and the message" "1 $message" "$code $out"
+done
+
 start_display
+# Qt's own options still work: -display wins over DISPLAY.
+DISPLAY=:$no_x "$VINDRE" -display "$DISPLAY" >"$WORK/app.log" 2>&1 &
+APP_PID=$!
+check "-display starts the window there" "yes" "$(wait_window "ヴィンドレ 051113" >/dev/null && echo yes)"
+kill -TERM "$APP_PID"
+wait_app
+rm -f "$APP_DIR/vindre.ini"
 start_app
 
 check "main window title" "ヴィンドレ 051113" "$(xdotool getwindowname "$MAIN_WIN")"
