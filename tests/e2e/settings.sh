@@ -27,6 +27,12 @@ start_and_activate() {
     xdotool windowactivate --sync "$MAIN_WIN" 2>/dev/null || true
 }
 
+# For a copy started by hand as $APP_PID.
+start_and_activate_window() {
+    MAIN_WIN=$(wait_window "ヴィンドレ 051113")
+    xdotool windowactivate --sync "$MAIN_WIN" 2>/dev/null || true
+}
+
 close_and_wait() {
     close_by_wm "$MAIN_WIN"
     wait_app
@@ -164,5 +170,38 @@ check "read-only file at SIGTERM: said on standard error" "vindre: $INI に書�
     "$(grep -F 'に書き込めません' "$WORK/app.log")"
 check "read-only file: unchanged" same "$(cmp -s "$WORK/read-only.ini" "$INI" && echo same)"
 check "read-only file: nothing left beside it" "vindre vindre.ini" "$(ls "$APP_DIR" | paste -sd' ')"
+
+# A folder named in Shift-JIS, the program started from another folder: the file
+# beside the program is read and written, and nothing else.
+SJIS_DIR=$WORK/$'\x83\x94\x83B'
+mkdir "$SJIS_DIR"
+cp "$VINDRE" "$SJIS_DIR/vindre"
+crlf "[Main]" X=150 Y=150 ColorR=255 >"$SJIS_DIR/vindre.ini"
+root_ini_before=$(ls -l /vindre.ini 2>&1 || true)
+(cd / && exec "$SJIS_DIR/vindre") >"$WORK/app.log" 2>&1 &
+APP_PID=$!
+start_and_activate_window
+key "$MAIN_WIN" F5
+check "Shift-JIS folder: the file beside the program read" "#FF0000" "$(clipboard)"
+close_and_wait "Shift-JIS folder"
+INI=$SJIS_DIR/vindre.ini check_file "Shift-JIS folder: written beside the program" "[Main]" X=150 Y=150 ColorR=255 \
+    ColorG=0 ColorB=0 ClipTransLower=0
+check "Shift-JIS folder: nothing at /vindre.ini" "$root_ini_before" "$(ls -l /vindre.ini 2>&1 || true)"
+
+# Installed where the user may not write: the file goes to ~/.config/vindre/.
+INSTALLED=$WORK/installed
+mkdir -m 755 "$INSTALLED" "$WORK/home"
+cp "$VINDRE" "$INSTALLED/vindre"
+chmod 555 "$INSTALLED"
+[ "$(id -u)" = 0 ] && chown nobody:nogroup "$WORK/home"
+(export HOME=$WORK/home; unset XDG_CONFIG_HOME; exec "${AS_USER[@]}" "$INSTALLED/vindre") >"$WORK/app.log" 2>&1 &
+APP_PID=$!
+start_and_activate_window
+close_and_wait "read-only program folder"
+INI=$WORK/home/.config/vindre/vindre.ini check_file "read-only program folder: saved in ~/.config/vindre" \
+    "[Main]" X=100 Y=100 ColorR=0 ColorG=0 ColorB=0 ClipTransLower=0
+check "read-only program folder: nothing beside the program, a private folder" "vindre 700" \
+    "$(ls "$INSTALLED" | paste -sd' ') $(stat -c %a "$WORK/home/.config/vindre")"
+chmod 755 "$INSTALLED"
 
 finish
