@@ -5,6 +5,7 @@
 #include <QLibraryInfo>
 #include <QList>
 
+#include <algorithm>
 #include <cstring>
 
 #include <sys/socket.h>
@@ -124,10 +125,10 @@ DisplayChoice::DisplayChoice(int argc, char *argv[])
         plugin = kXcb;
     else if (waylandUsable())
         plugin = kWayland;
+    // First, so that a -platform left without its value at the end cannot take it.
     if (plugin) {
         m_found = true;
-        m_argv.push_back(kPlatformOption);
-        m_argv.push_back(plugin);
+        m_argv.insert(m_argv.begin() + std::min(argc, 1), {kPlatformOption, plugin});
         m_argc += 2;
     }
     m_argv.push_back(nullptr);

@@ -20,7 +20,7 @@ public:
     // False when there is nothing to show the window on.
     bool found() const { return m_found; }
 
-    // The arguments for Qt: the program's own, plus the plugin chosen for it.
+    // The arguments for Qt: the program's own, with the plugin chosen for it.
     int &argc() { return m_argc; }
     char **argv() { return m_argv.data(); }
 

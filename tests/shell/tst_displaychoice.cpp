@@ -90,6 +90,8 @@ void TestDisplayChoice::choice_data()
         << QByteArrayList{noX} << QByteArrayList{"-platform", "xcb:nograb"} << false << QByteArray();
     QTest::newRow("-platform without a value") << QByteArrayList{noX} << QByteArrayList{"-platform"} << false
                                                << QByteArray();
+    QTest::newRow("Wayland, -platform without its value")
+        << QByteArrayList{compositor} << QByteArrayList{"-style", "fusion", "-platform"} << true << QByteArray("wayland");
 }
 
 void TestDisplayChoice::choice()
@@ -117,7 +119,9 @@ void TestDisplayChoice::choice()
     for (int i = 0; i < choice.argc(); ++i)
         given.append(choice.argv()[i]);
     QCOMPARE(choice.argv()[choice.argc()], nullptr);
-    const QByteArrayList expected = plugin.isEmpty() ? arguments : arguments + QByteArrayList{"-platform", plugin};
+    QByteArrayList expected = arguments;
+    if (!plugin.isEmpty())
+        expected = QByteArrayList{arguments.first(), "-platform", plugin} + arguments.mid(1);
     QCOMPARE(given, expected);
 }
 
