@@ -89,6 +89,7 @@ int run(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Vindre"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vindre.xpm")));
     installFont();
     installQtTranslations(app);
