@@ -13,10 +13,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE http://www.example.com/)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "colour picker that copies HTML and CSS colour codes
- A small colour picker for people who write web pages by hand. Three scroll
- bars set red, green and blue; the window shows the colour as a swatch, as
- numbers and as its code #RRGGBB, and copies it to the clipboard bare or in
- one of twelve HTML attribute and CSS declaration forms.")
+A small colour picker for people who write web pages by hand. Three scroll
+bars set red, green and blue; the window shows the colour as a swatch, as
+numbers and as its code #RRGGBB, and copies it to the clipboard bare or in
+one of twelve HTML attribute and CSS declaration forms.")
 # Computed from the program's libraries; the X11 platform plugin and the interface
 # font are loaded at run time, so no library dependency names them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
