@@ -74,6 +74,7 @@ check "no file of the package left after remove" "" \
     "$(comm -13 "$WORK/before.txt" <(snapshot))"
 # dpkg, not apt: apt no longer knows a removed package that had no configuration files.
 section "dpkg --purge vindre"
+echo "state after remove: $(dpkg-query -W -f='${Status}' vindre 2>&1 || true)"
 dpkg --purge vindre
 check "dpkg forgets the package" "" "$(dpkg-query -W -f='${Status}' vindre 2>/dev/null || true)"
 snapshot >"$WORK/after.txt"
