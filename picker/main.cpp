@@ -10,6 +10,7 @@
 #include "shell/inifile.h"
 #include "shell/quitrequest.h"
 #include "shell/randomsource.h"
+#include "shell/settingslocation.h"
 #include "shell/windowplacement.h"
 
 #include <QClipboard>
@@ -57,12 +58,16 @@ TVND_MAIN::TVND_MAIN(QWidget *owner)
     // Each setting takes effect as soon as it is read; a scroll bar clamps its value
     // and refreshes the display when it really changes.
     {
-        TIniFile settings(TIniFile::besideExecutable(QStringLiteral("vindre.ini")));
-        const int left = settings.readInteger("Main", "X", 100);
-        const int top = settings.readInteger("Main", "Y", 100);
-        // A place wholly off every screen (one unplugged since) could not be reached.
-        const bool reachable = WindowPlacement::onSomeScreen(QPoint(left, top), size());
-        WindowPlacement::moveFrame(this, reachable ? QPoint(left, top) : QPoint(100, 100));
+        SettingsLocation location;
+        TIniFile settings(location.pathForReading());
+        // Where the compositor places the window, a stored place means nothing.
+        if (WindowPlacement::positionKnown()) {
+            const int left = settings.readInteger("Main", "X", 100);
+            const int top = settings.readInteger("Main", "Y", 100);
+            // A place wholly off every screen (one unplugged since) could not be reached.
+            const bool reachable = WindowPlacement::onSomeScreen(QPoint(left, top), size());
+            WindowPlacement::moveFrame(this, reachable ? QPoint(left, top) : QPoint(100, 100));
+        }
         ui->SC_R->setValue(settings.readInteger("Main", "ColorR", 0));
         ui->SC_G->setValue(settings.readInteger("Main", "ColorG", 0));
         ui->SC_B->setValue(settings.readInteger("Main", "ColorB", 0));
@@ -248,15 +253,19 @@ void TVND_MAIN::FormClose(QObject *, TCloseAction &)
 {
     try {
         // All six keys reach the file together or not at all.
-        TIniFile settings(TIniFile::besideExecutable(QStringLiteral("vindre.ini")));
-        const QPoint corner = pos();
-        settings.writeInteger("Main", "X", corner.x());
-        settings.writeInteger("Main", "Y", corner.y());
+        SettingsLocation location;
+        TIniFile settings(location.pathForWriting());
+        // A place the program cannot know is not saved: the one stored stays as it is.
+        if (WindowPlacement::positionKnown()) {
+            const QPoint corner = pos();
+            settings.writeInteger("Main", "X", corner.x());
+            settings.writeInteger("Main", "Y", corner.y());
+        }
         settings.writeInteger("Main", "ColorR", ui->SC_R->value());
         settings.writeInteger("Main", "ColorG", ui->SC_G->value());
         settings.writeInteger("Main", "ColorB", ui->SC_B->value());
         settings.writeBool("Main", "ClipTransLower", ui->M_ClipTransLower->isChecked());
-        settings.updateFile();
+        location.save(settings);
     } catch (const Exception &e) {
         // Asked to end by the system: nobody may be there to dismiss a box, and the
         // program ends all the same.

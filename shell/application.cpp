@@ -2,9 +2,12 @@
 
 #include "about/about.h"
 #include "picker/main.h"
+#include "shell/commandline.h"
+#include "shell/displaychoice.h"
 #include "shell/exception.h"
 #include "shell/exceptiondisplay.h"
 #include "shell/quitrequest.h"
+#include "shell/settingslocation.h"
 
 #include <QApplication>
 #include <QFont>
@@ -16,6 +19,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -24,13 +28,18 @@ QString g_title;
 const QString kInterfaceFamily = QStringLiteral("ＭＳ Ｐゴシック");
 const QString kSubstituteFamily = QStringLiteral("IPAPGothic");
 
-// Without a display Qt's xcb plugin aborts with a core dump; say what is wrong instead.
-bool displayAvailable()
+// --help and --version answer without a window, even where no display is.
+std::optional<int> answerCommandLine(int argc, char *argv[])
 {
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    if (!platform.isEmpty() && !platform.startsWith("xcb"))
-        return true;
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const std::optional<CommandLine::Answer> answer =
+        CommandLine::answer(arguments, SettingsLocation().shownPath());
+    if (!answer)
+        return std::nullopt;
+    std::fwrite(answer->text.constData(), 1, answer->text.size(), stdout);
+    return answer->exitCode;
 }
 
 // Qt's own dialogs (the colour chooser, the message box buttons) in the user's language.
@@ -81,14 +90,17 @@ QWidget *ownerWindow()
 
 int run(int argc, char *argv[])
 {
-    if (!displayAvailable()) {
-        std::fputs("vindre: no X display to show the window on (DISPLAY is not set).\n"
-                   "Start it on a desktop, or under a virtual one: xvfb-run -a ./vindre\n",
-                   stderr);
+    if (const std::optional<int> exitCode = answerCommandLine(argc, argv))
+        return *exitCode;
+    // Where Qt cannot connect it aborts, leaving a core file; say what is wrong instead.
+    DisplayChoice display(argc, argv);
+    if (!display.found()) {
+        std::fputs(DisplayChoice::missingMessage(), stderr);
         return EXIT_FAILURE;
     }
 
-    QApplication app(argc, argv);
+    QApplication app(display.argc(), display.argv());
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Vindre"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vindre.xpm")));
     installFont();
     installQtTranslations(app);

@@ -235,11 +235,6 @@ TIniFile::TIniFile(QString fileName)
 {
 }
 
-QString TIniFile::besideExecutable(const QString &fileName)
-{
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + fileName;
-}
-
 int TIniFile::readInteger(const QByteArray &section, const QByteArray &key, int defaultValue)
 {
     const std::optional<QByteArray> value = IniText::value(text(), section, key);

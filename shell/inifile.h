@@ -40,9 +40,6 @@ class TIniFile
 public:
     explicit TIniFile(QString fileName);
 
-    // A file in the folder of the running program, looked up anew on every call.
-    static QString besideExecutable(const QString &fileName);
-
     const QString &fileName() const { return m_fileName; }
 
     // A missing file, section or key and a value that does not convert give the default.

@@ -73,4 +73,9 @@ bool onSomeScreen(const QPoint &corner, const QSize &size)
     return false;
 }
 
+bool positionKnown()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 }

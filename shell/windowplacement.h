@@ -16,4 +16,8 @@ void moveFrame(QWidget *window, const QPoint &corner);
 // one of the screens.
 bool onSomeScreen(const QPoint &corner, const QSize &size);
 
+// Whether the program may place its windows and learn where they are. A Wayland
+// client may do neither: the compositor alone places windows.
+bool positionKnown();
+
 }

@@ -1,7 +1,7 @@
 #include "picker/main.h"
 #include "picker/colordialog.h"
 #include "picker/swatch.h"
-#include "shell/inifile.h"
+#include "shell/settingslocation.h"
 #include "shell/randomsource.h"
 #include "tests/testsupport.h"
 
@@ -85,14 +85,14 @@ private:
 // Every case starts as a first run: no settings file beside the program.
 void TestMain::init()
 {
-    QFile::remove(TIniFile::besideExecutable(QStringLiteral("vindre.ini")));
+    QFile::remove(SettingsLocation().shownPath());
     Application::createForm(VND_MAIN);
 }
 
 void TestMain::cleanup()
 {
     Application::destroyForm(VND_MAIN);
-    QFile::remove(TIniFile::besideExecutable(QStringLiteral("vindre.ini")));
+    QFile::remove(SettingsLocation().shownPath());
 }
 
 void TestMain::startsBlackWithCaptions()

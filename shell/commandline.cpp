@@ -1,0 +1,50 @@
+#include "shell/commandline.h"
+
+#include "shell/application.h"
+
+namespace {
+
+QString help(const QString &settingsPath)
+{
+    const QString kept = settingsPath.isEmpty()
+        ? QStringLiteral("nowhere: no folder for vindre.ini can be found")
+        : settingsPath;
+    return QStringLiteral(
+               "Usage: vindre [--help | --version]\n"
+               "\n"
+               "A colour picker for people who write web pages by hand. Three scroll bars set\n"
+               "red, green and blue; the colour goes to the clipboard as #RRGGBB or in one of\n"
+               "twelve HTML and CSS forms.\n"
+               "\n"
+               "  --help     show this help and end\n"
+               "  --version  show the name and version and end\n"
+               "\n"
+               "Other arguments are ignored, but for Qt's own options (-platform, -display,\n"
+               "-style ...).\n"
+               "\n"
+               "Keys: F1 random colour, F2 negative, F3 colour dialog, F5 copy the colour code,\n"
+               "F8 keep the window on top, F9 copy in lower case.\n"
+               "\n"
+               "The window's place, the colour and the lower-case option are kept in\n"
+               "  %1\n"
+               "beside the program when its folder may be written or the file is already there,\n"
+               "else in $XDG_CONFIG_HOME/vindre/ (by default ~/.config/vindre/).\n")
+        .arg(kept);
+}
+
+} // namespace
+
+namespace CommandLine {
+
+std::optional<Answer> answer(const QStringList &arguments, const QString &settingsPath)
+{
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments.at(i) == QLatin1String("--version"))
+            return Answer{(Application::defaultTitle() + QLatin1Char('\n')).toUtf8(), 0};
+        if (arguments.at(i) == QLatin1String("--help"))
+            return Answer{help(settingsPath).toUtf8(), 0};
+    }
+    return std::nullopt;
+}
+
+}

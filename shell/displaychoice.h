@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <vector>
+
+// Which of Qt's window-system plugins the program runs on, settled before Qt starts:
+// Qt ends the process with an abort and a core file when the plugin it picks cannot
+// connect.
+//
+// A choice the user made (QT_QPA_PLATFORM, or Qt's own -platform option) stands.
+// Otherwise X11 wherever an X server answers, a Wayland session's XWayland included:
+// a Wayland client can neither place its window nor learn where it is, nor keep it
+// above others. Wayland itself only when no X server answers.
+class DisplayChoice
+{
+public:
+    DisplayChoice(int argc, char *argv[]);
+
+    // False when there is nothing to show the window on.
+    bool found() const { return m_found; }
+
+    // The arguments for Qt: the program's own, plus the plugin chosen for it.
+    int &argc() { return m_argc; }
+    char **argv() { return m_argv.data(); }
+
+    // What the program says on standard error when nothing was found.
+    static const char *missingMessage();
+
+private:
+    bool m_found = false;
+    int m_argc = 0;
+    std::vector<char *> m_argv;
+};
