@@ -1,8 +1,40 @@
 #include "picker/colordialog.h"
+#include "picker/screencolorportal.h"
 
 #include <QColorDialog>
+#include <QPushButton>
 #include <QScreen>
 #include <QWidget>
+
+namespace {
+
+// Under Wayland the dialog's own screen picking reads nothing, so its button asks the
+// desktop portal instead; where no portal can pick, the dialog picks as before.
+void pickScreenColorThroughPortal(QColorDialog *dialog)
+{
+    static const char ownPicking[] = "_q_pickScreenColor";
+    if (!ScreenColorPortal::sessionPresent()
+        || dialog->metaObject()->indexOfMethod(QByteArray(ownPicking) + "()") < 0)
+        return;
+    // Found by its caption in the dialog's own translation, whatever the language.
+    const QString caption = QColorDialog::tr("&Pick Screen Color");
+    QPushButton *button = nullptr;
+    for (QPushButton *candidate : dialog->findChildren<QPushButton *>()) {
+        if (candidate->text() == caption)
+            button = candidate;
+    }
+    if (!button)
+        return;
+    QObject::disconnect(button, &QAbstractButton::clicked, dialog, nullptr);
+    auto *portal = new ScreenColorPortal(dialog);
+    QObject::connect(button, &QAbstractButton::clicked, portal,
+                     [portal, dialog] { portal->pick(dialog->windowHandle()); });
+    QObject::connect(portal, &ScreenColorPortal::picked, dialog, &QColorDialog::setCurrentColor);
+    QObject::connect(portal, &ScreenColorPortal::unavailable, dialog,
+                     [dialog] { QMetaObject::invokeMethod(dialog, ownPicking); });
+}
+
+} // namespace
 
 ColorDialog::ColorDialog(QObject *parent)
     : QObject(parent)
@@ -32,6 +64,7 @@ bool ColorDialog::execute(QWidget *owner)
     dialog.setObjectName(QStringLiteral("ColorDialogWindow"));
     dialog.setOption(QColorDialog::DontUseNativeDialog);
     dialog.setOption(QColorDialog::ShowAlphaChannel, false);
+    pickScreenColorThroughPortal(&dialog);
     placeOnScreen(&dialog, owner);
     if (dialog.exec() != QDialog::Accepted)
         return false;

@@ -19,5 +19,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void describeColor();
+
     TColor m_penColor = TColors::clBlack;
 };

@@ -100,6 +100,7 @@ int run(int argc, char *argv[])
     }
 
     QApplication app(display.argc(), display.argv());
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Vindre"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vindre.xpm")));
     installFont();
     installQtTranslations(app);

@@ -19,5 +19,13 @@ cmake --build "$BUILD"
 CORPUS=$(mktemp -d /tmp/vindre-fuzz.XXXXXX)
 trap 'rm -rf "$CORPUS"' EXIT
 cd "$BUILD"
+# libFuzzer's own exit code for a finding is 77, the code that tells CTest "skipped":
+# every finding must end the run as a failure instead.
+status=0
 ./fuzz_inifile -max_total_time="$RUN_SECONDS" -timeout=10 -rss_limit_mb=2048 -max_len=8192 \
-    -dict="$HERE/inifile.dict" -print_final_stats=1 "$CORPUS" "$HERE/seeds"
+    -error_exitcode=1 -timeout_exitcode=1 \
+    -dict="$HERE/inifile.dict" -print_final_stats=1 "$CORPUS" "$HERE/seeds" || status=$?
+if [ "$status" -ne 0 ]; then
+    echo "the fuzzer found a fault (exit $status); the input is in $BUILD" >&2
+    exit 1
+fi

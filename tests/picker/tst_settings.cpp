@@ -6,8 +6,10 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QProcess>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -111,6 +113,15 @@ void TestSettings::reading_data()
         << mainSection("X=199\r\nY=-1000\r\n") << QPoint(100, 100) << "#000000" << false;
     QTest::newRow("largest integers")
         << mainSection("X=2147483647\r\nY=2147483647\r\n") << QPoint(100, 100) << "#000000" << false;
+    // One pixel on the screen is enough to reach the window by.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const auto at = [](int x, int y) {
+        return mainSection("X=" + QByteArray::number(x) + "\r\nY=" + QByteArray::number(y) + "\r\n");
+    };
+    QTest::newRow("in the last column") << at(screen.right(), 50) << QPoint(screen.right(), 50) << "#000000" << false;
+    QTest::newRow("right of the last column") << at(screen.right() + 1, 50) << QPoint(100, 100) << "#000000" << false;
+    QTest::newRow("in the last row") << at(50, screen.bottom()) << QPoint(50, screen.bottom()) << "#000000" << false;
+    QTest::newRow("below the last row") << at(50, screen.bottom() + 1) << QPoint(100, 100) << "#000000" << false;
 }
 
 void TestSettings::reading()

@@ -9,8 +9,13 @@
 
 #include <climits>
 #include <csignal>
+#include <optional>
 
+#include <linux/capability.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace {
 
@@ -22,6 +27,25 @@ struct Write
     int value;
 };
 const Write kCloseWrites[] = {{"X", 199}, {"Y", 397}, {"ColorR", 255}, {"ColorG", 128}, {"ColorB", 0}};
+
+// Root opens a file whatever its mode; without these two capabilities it meets the
+// mode like any other owner. Other users lose nothing.
+class FileModeApplies
+{
+public:
+    FileModeApplies()
+    {
+        ::syscall(SYS_capget, &m_header, m_saved);
+        __user_cap_data_struct lowered[2] = {m_saved[0], m_saved[1]};
+        lowered[0].effective &= ~(CAP_TO_MASK(CAP_DAC_OVERRIDE) | CAP_TO_MASK(CAP_DAC_READ_SEARCH));
+        ::syscall(SYS_capset, &m_header, lowered);
+    }
+    ~FileModeApplies() { ::syscall(SYS_capset, &m_header, m_saved); }
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2] = {};
+};
 
 } // namespace
 
@@ -96,6 +120,7 @@ void TestIniFile::readInteger_data()
     QTest::newRow("0x alone") << mainSection("X=0x\r\n") << QByteArray("X") << 100 << 100;
     QTest::newRow("blank after the sign") << mainSection("X=- 5\r\n") << QByteArray("X") << 100 << 100;
     QTest::newRow("non-hex digit") << mainSection("X=$1G\r\n") << QByteArray("X") << 100 << 100;
+    QTest::newRow("hex letter after a decimal digit") << mainSection("X=1a\r\n") << QByteArray("X") << 100 << 100;
     QTest::newRow("empty value") << mainSection("X=\r\n") << QByteArray("X") << 100 << 100;
     QTest::newRow("key without equals sign") << mainSection("X\r\n") << QByteArray("X") << 100 << 100;
 
@@ -265,6 +290,8 @@ void TestIniFile::refusedWrite_data()
     QTest::newRow("a folder where the file should be") << "folder";
     QTest::newRow("the folder does not exist") << "missing folder";
     QTest::newRow("no room for the new file") << "file size limit";
+    // Whatever else it holds would be lost.
+    QTest::newRow("a file that cannot be read") << "unreadable";
 }
 
 void TestIniFile::refusedWrite()
@@ -279,6 +306,12 @@ void TestIniFile::refusedWrite()
         target = m_dir->filePath(QStringLiteral("gone/vindre.ini"));
     else
         QVERIFY(writeFileBytes(target, before));
+    // Writable, so only the failed read stands in the way.
+    std::optional<FileModeApplies> modeApplies;
+    if (refusal == QLatin1String("unreadable")) {
+        QVERIFY(::chmod(QFile::encodeName(target).constData(), 0200) == 0);
+        modeApplies.emplace();
+    }
 
     TIniFile ini(target);
     for (const Write &write : kCloseWrites)
@@ -303,6 +336,10 @@ void TestIniFile::refusedWrite()
     if (refusal == QLatin1String("file size limit")) {
         ::setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, SIG_DFL);
+    }
+    if (modeApplies) {
+        modeApplies.reset();
+        QVERIFY(::chmod(QFile::encodeName(target).constData(), 0600) == 0);
     }
 
     QCOMPARE(message, QDir::toNativeSeparators(target) + QStringLiteral(" に書き込めません"));
