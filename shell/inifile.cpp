@@ -3,7 +3,6 @@
 #include "shell/exception.h"
 
 #include <QByteArrayView>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
