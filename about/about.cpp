@@ -8,10 +8,14 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QWindow>
 
 TVND_ABOUT *VND_ABOUT = nullptr;
 
 namespace {
+
+// _NET_WM_WINDOW_TYPE_TOOLBAR among the window types of Qt's X11 backend.
+constexpr int kX11ToolbarType = 0x08;
 
 // The banner: a black field in a light-grey hairline frame, the maker's name small
 // in its lower-right corner. Drawn here rather than shipped as a picture, so it
@@ -42,7 +46,13 @@ TVND_ABOUT::TVND_ABOUT(QWidget *owner)
 {
     ui->setupUi(this);
     // No minimise or maximise box, and a size the user cannot change: the window only
-    // ever shows this one fixed layout.
+    // ever shows this one fixed layout. Some window managers (openbox) still offer to
+    // iconify a dialog whatever its Motif hints say, and iconifying it takes the main
+    // window along; they offer it to no toolbar-typed window. Qt's X11 backend puts the
+    // types of this property first in _NET_WM_WINDOW_TYPE, ahead of the dialog type it
+    // adds itself, and reads it when the flags below reach the native window.
+    create();
+    windowHandle()->setProperty("_q_xcb_wm_window_type", kX11ToolbarType);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(size());

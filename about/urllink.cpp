@@ -157,7 +157,18 @@ void TURLLink::enterEvent(QEnterEvent *event)
 void TURLLink::leaveEvent(QEvent *event)
 {
     QLabel::leaveEvent(event);
-    CMMouseLeave();
+    if (m_pointerOver)
+        CMMouseLeave();
+}
+
+// A window closed under the pointer sends its controls no leave; without one the
+// link would keep the link colour, take it for its own at the next visit, and
+// leave its hint box on the screen.
+void TURLLink::hideEvent(QHideEvent *event)
+{
+    QLabel::hideEvent(event);
+    if (m_pointerOver)
+        CMMouseLeave();
 }
 
 void TURLLink::mouseMoveEvent(QMouseEvent *event)
@@ -173,6 +184,7 @@ void TURLLink::mousePressEvent(QMouseEvent *event)
 
 void TURLLink::CMMouseEnter()
 {
+    m_pointerOver = true;
     NormalFontColor = fontColor();
     setFontColor(toQColor(m_linkColor));
     update();
@@ -180,6 +192,7 @@ void TURLLink::CMMouseEnter()
 
 void TURLLink::CMMouseLeave()
 {
+    m_pointerOver = false;
     setFontColor(NormalFontColor);
     update();
     hideHint();

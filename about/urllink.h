@@ -77,6 +77,7 @@ protected:
 
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
@@ -91,6 +92,8 @@ private:
 
     std::unique_ptr<QWidget> HintForm;
     bool HintShowing = false;
+    // Between the pointer's entering and its leaving, which hiding the link also ends.
+    bool m_pointerOver = false;
     TURLtype m_urlType = tpURL;
     QString m_link;
     QColor NormalFontColor;

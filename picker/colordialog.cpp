@@ -1,10 +1,34 @@
 #include "picker/colordialog.h"
 #include "picker/screencolorportal.h"
 
+#include "shell/windowplacement.h"
+
 #include <QColorDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QWidget>
+#include <QWindow>
+
+namespace {
+
+// Qt keeps the chooser's custom colours in a settings file of its own that every Qt
+// program shares, read when the chooser is first used and written back once one has
+// been set, cancelled or not. Here they last for the run, starting white, and the
+// program stores nothing in the user's home: Qt's per-user settings, which nothing
+// else here uses, are pointed below a file that is not a folder, where nothing can be
+// read and nothing created, not even by root. Before the chooser's first use.
+void keepCustomColoursForTheRun()
+{
+    static const bool done = [] {
+        for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+            QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
+} // namespace
 
 namespace {
 
@@ -39,11 +63,14 @@ void pickScreenColorThroughPortal(QColorDialog *dialog)
 ColorDialog::ColorDialog(QObject *parent)
     : QObject(parent)
 {
+    keepCustomColoursForTheRun();
 }
 
 // Centred across the owner's screen with a third of the free height above it: the
 // chooser is much larger than the picker window, so centring it on that window would
-// push it against the screen's edge.
+// push it against the screen's edge. What is centred is the outer frame; it is not
+// known before the first showing, and the owner's, drawn by the same window manager
+// for a window that cannot be resized either, stands in for it.
 void ColorDialog::placeOnScreen(QWidget *dialog, QWidget *owner)
 {
     QScreen *screen = owner ? owner->screen() : dialog->screen();
@@ -51,9 +78,10 @@ void ColorDialog::placeOnScreen(QWidget *dialog, QWidget *owner)
         return;
     dialog->adjustSize();
     const QRect free = screen->availableGeometry();
-    const QSize size = dialog->frameGeometry().size().expandedTo(dialog->size());
-    dialog->move(free.x() + qMax(0, (free.width() - size.width()) / 2),
-                 free.y() + qMax(0, (free.height() - size.height()) / 3));
+    const QWindow *ownerWindow = owner ? owner->window()->windowHandle() : nullptr;
+    const QSize size = dialog->size().grownBy(ownerWindow ? ownerWindow->frameMargins() : QMargins());
+    WindowPlacement::moveFrame(dialog, QPoint(free.x() + qMax(0, (free.width() - size.width()) / 2),
+                                              free.y() + qMax(0, (free.height() - size.height()) / 3)));
 }
 
 bool ColorDialog::execute(QWidget *owner)

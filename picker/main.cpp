@@ -5,6 +5,7 @@
 #include "picker/clipformat.h"
 #include "picker/colordialog.h"
 #include "shell/application.h"
+#include "shell/doubleclickguard.h"
 #include "shell/exception.h"
 #include "shell/guard.h"
 #include "shell/inifile.h"
@@ -51,6 +52,8 @@ TVND_MAIN::TVND_MAIN(QWidget *owner)
     m_colorDialog->setObjectName(QStringLiteral("ColorDialog"));
 
     connectHandlers();
+    // The pop-up opens over the button that opens it.
+    new DoubleClickGuard(ui->B_SetClipborad, ui->PopupMenu);
 
     RandomSource::runtime().seedFromClock();
     setWindowTitle(Application::title());

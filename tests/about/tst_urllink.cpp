@@ -228,12 +228,14 @@ void TestURLLink::colourSwap_data()
     QTest::addColumn<QColor>("normal");
     QTest::addColumn<quint32>("linkColor");
     QTest::addColumn<QColor>("setWhileOver");
+    QTest::addColumn<bool>("leaveByHiding");
 
-    QTest::newRow("defaults") << QColor() << TColors::clRed << QColor();
-    QTest::newRow("white text, red link") << QColor(Qt::white) << TColors::clRed << QColor();
-    QTest::newRow("own link colour") << QColor(Qt::white) << rgbToTColor(0, 128, 0) << QColor();
-    QTest::newRow("system link colour") << QColor(Qt::darkCyan) << TColors::clWindowText << QColor();
-    QTest::newRow("colour set while over") << QColor(Qt::white) << TColors::clRed << QColor(Qt::yellow);
+    QTest::newRow("defaults") << QColor() << TColors::clRed << QColor() << false;
+    QTest::newRow("white text, red link") << QColor(Qt::white) << TColors::clRed << QColor() << false;
+    QTest::newRow("own link colour") << QColor(Qt::white) << rgbToTColor(0, 128, 0) << QColor() << false;
+    QTest::newRow("system link colour") << QColor(Qt::darkCyan) << TColors::clWindowText << QColor() << false;
+    QTest::newRow("colour set while over") << QColor(Qt::white) << TColors::clRed << QColor(Qt::yellow) << false;
+    QTest::newRow("window hidden under the pointer") << QColor(Qt::white) << TColors::clRed << QColor() << true;
 }
 
 void TestURLLink::colourSwap()
@@ -241,6 +243,7 @@ void TestURLLink::colourSwap()
     QFETCH(QColor, normal);
     QFETCH(quint32, linkColor);
     QFETCH(QColor, setWhileOver);
+    QFETCH(bool, leaveByHiding);
     if (normal.isValid())
         m_link->setFontColor(normal);
     const QColor before = m_link->fontColor();
@@ -254,6 +257,14 @@ void TestURLLink::colourSwap()
         QCOMPARE(m_link->fontColor(), toQColor(linkColor));
         if (setWhileOver.isValid())
             m_link->setFontColor(setWhileOver);
+        if (leaveByHiding) {
+            QTRY_VERIFY(hintForm()->isVisible());
+            m_host->hide();
+            QCOMPARE(m_link->fontColor(), before);
+            QVERIFY(!hintForm()->isVisible());
+            m_host->show();
+            QVERIFY(QTest::qWaitForWindowExposed(m_host));
+        }
         pointOutside();
         QTRY_COMPARE(m_link->fontColor(), before);
     }

@@ -73,6 +73,12 @@ check "modal" "yes" "$(xprop -id "$ABOUT" _NET_WM_STATE | grep -q _NET_WM_STATE_
 check "fixed size" "yes" "$(xprop -id "$ABOUT" WM_NORMAL_HINTS | grep -q 'minimum size: 217 by 135' &&
     xprop -id "$ABOUT" WM_NORMAL_HINTS | grep -q 'maximum size: 217 by 135' && echo yes || echo no)"
 
+allows() { xprop -id "$1" _NET_WM_ALLOWED_ACTIONS | grep -q "$2" && echo yes || echo no; }
+check "About cannot be minimised" "no" "$(allows "$ABOUT" _NET_WM_ACTION_MINIMIZE)"
+check "About cannot be maximised" "no" "$(allows "$ABOUT" _NET_WM_ACTION_MAXIMIZE_)"
+check "main window can be minimised" "yes" "$(allows "$MAIN_WIN" _NET_WM_ACTION_MINIMIZE)"
+check "main window cannot be maximised" "no" "$(allows "$MAIN_WIN" _NET_WM_ACTION_MAXIMIZE_)"
+
 read -r ax ay < <(client_origin "$ABOUT")
 check "background black" "0,0,0" "$(screen_pixel $((ax + 200)) $((ay + 20)))"
 check "banner frame" "181,181,181" "$(screen_pixel $((ax + 8)) $((ay + 88)))"
@@ -123,6 +129,35 @@ xdotool windowactivate --sync "$MAIN_WIN" 2>/dev/null || true
 key "$MAIN_WIN" F2
 check "F2 reaches the main window once About is closed" "255,255,255" "$(swatch_pixel)"
 
+# --- Closed by Alt+F4 while the pointer rests on a link, and shown again under the
+# pointer: the pointer is on the main window in between, so the link hears of no
+# leave from Qt. Red while the pointer is on it, white once it leaves.
+web_link_red() { count_pixels $((ax + 8)) $((ay + 48)) 100 14 "$RED"; }
+hover_web_link() {
+    xdotool mousemove $((ax + 20)) $((ay + 54)); sleep 0.3
+    xdotool mousemove $((ax + 30)) $((ay + 55)); sleep 0.3
+}
+key "$MAIN_WIN" alt+v
+ABOUT3=$(wait_window "$ABOUT_NAME")
+read -r ax ay < <(client_origin "$ABOUT3")
+hover_web_link
+check "web link red before closing" "yes" "$([ "$(web_link_red)" -gt 20 ] && echo yes || echo no)"
+key "$ABOUT3" alt+F4
+check "Alt+F4 closes it" "0" "$(window_gone "$ABOUT_NAME" && echo 0 || echo 1)"
+key "$MAIN_WIN" alt+v
+ABOUT4=$(wait_window "$ABOUT_NAME")
+check "shown again at the same place" "$ax $ay" "$(client_origin "$ABOUT4")"
+xdotool mousemove $((ax + 150)) $((ay + 30)); sleep 0.3
+shot about-closed-hovering
+check "web link white once the pointer leaves it" "0" "$(web_link_red)"
+hover_web_link
+check "web link red under the pointer again" "yes" "$([ "$(web_link_red)" -gt 20 ] && echo yes || echo no)"
+xdotool mousemove $((ax + 150)) $((ay + 30)); sleep 0.3
+check "web link white again after that visit" "0" "$(web_link_red)"
+close_by_wm "$ABOUT4"
+window_gone "$ABOUT_NAME" || true
+xdotool windowactivate --sync "$MAIN_WIN" 2>/dev/null || true
+
 # --- Second showing, over a moved main window kept always on top: Alt+V this time.
 xdotool windowmove "$MAIN_WIN" 300 220; sleep 0.5
 key "$MAIN_WIN" F8
@@ -149,6 +184,7 @@ check "mail link opens on the second showing too" "mailto:info@example.com" "$(o
 close_by_wm "$ABOUT2"
 check "closed again" "0" "$(window_gone "$ABOUT_NAME" && echo 0 || echo 1)"
 check "opener called once per left press" "3" "$(wc -l <"$OPENED" | tr -d ' ')"
+
 
 close_by_wm "$MAIN_WIN"
 wait_app

@@ -3,7 +3,12 @@
 # presses, with the clipboard read back as another program reads it.
 source "$(dirname "$0")/lib.sh"
 start_display
-start_app
+# A home of its own, empty, and a session bus as on a desktop (without one, D-Bus
+# would start one and note its address in the home): the program stores nothing there.
+APP_HOME=$WORK/home
+mkdir -p "$APP_HOME"
+run_app() { start_app env -u XDG_CONFIG_HOME HOME="$APP_HOME" dbus-run-session --; }
+run_app
 xdotool windowactivate --sync "$MAIN_WIN" 2>/dev/null || true
 W=$MAIN_WIN
 
@@ -17,6 +22,26 @@ hex_of() { IFS=, read -r r g b <<<"$1"; printf '#%02X%02X%02X' "$r" "$g" "$b"; }
 
 key "$W" F5
 check "F5 copies the code of black" "#000000" "$(clipboard)"
+
+# The arrow keys on the focused red bar move it the way they point, keypad's too.
+key "$W" Right; key "$W" Right; key "$W" F5
+check "Right twice on red" "#020000" "$(clipboard)"
+key "$W" Left; key "$W" F5
+check "Left on red" "#010000" "$(clipboard)"
+key "$W" KP_Right; key "$W" Down; key "$W" F5
+check "keypad Right and Down on red" "#030000" "$(clipboard)"
+key "$W" KP_Left; key "$W" Up; key "$W" KP_Left; key "$W" Left; key "$W" F5
+check "keypad Left, Up, past the minimum" "#000000" "$(clipboard)"
+
+# The focused bar shows the focus: the bars look different with it on red and on green.
+bars() { screen_hash $(at 24 8) 209 61; }
+focus_on_red=$(bars)
+shot focus-red
+key "$W" Tab
+shot focus-green
+check "focus on red and on green look different" "yes" "$([ "$focus_on_red" != "$(bars)" ] && echo yes || echo no)"
+key "$W" shift+Tab
+check "focus back on red looks as before" "$focus_on_red" "$(bars)"
 
 key "$W" End
 key "$W" F5
@@ -41,21 +66,41 @@ check "F1 gives a colour code" "ok" "$([[ $code =~ ^#[0-9A-F]{6}$ ]] && echo ok 
 check "swatch shows the random colour" "$code" "$(hex_of "$(swatch_rgb)")"
 
 # The button's pop-up opens at the frame's left edge, 103 below the frame's top.
+# Where the pop-up is on the screen; empty when it is not up.
+popup_origin() {
+    local id origin=""
+    sleep 0.5
+    for id in $(xdotool search --onlyvisible --classname vindre 2>/dev/null); do
+        [ "$id" = "$W" ] && continue
+        xwininfo -id "$id" | grep -q 'Override Redirect State: yes' || continue
+        origin=$(client_origin "$id")
+    done
+    echo "$origin"
+}
 read -r fx fy < <(frame_origin "$W")
+# Return presses the focused button, three Tabs on from the red bar.
+key "$W" Tab; key "$W" Tab; key "$W" Tab
+key "$W" Return
+check "Return on the focused button: pop-up menu position" "$fx $((fy + 103))" "$(popup_origin)"
+xdotool key Escape
+sleep 0.3
 read -r bx by < <(at 40 88)
 xdotool mousemove "$bx" "$by" click 1
-sleep 0.5
-popup=""
-for id in $(xdotool search --onlyvisible --classname vindre 2>/dev/null); do
-    [ "$id" = "$W" ] && continue
-    xwininfo -id "$id" | grep -q 'Override Redirect State: yes' || continue
-    popup=$(client_origin "$id")
-done
+popup=$(popup_origin)
 shot popup
 check "pop-up menu position" "$fx $((fy + 103))" "$popup"
 xdotool key Down Return
 sleep 0.3
 check "first pop-up item" "COLOR=\"$code\"" "$(clipboard)"
+
+# A double click on the button: its second click lands on the pop-up that the first
+# opened, and chooses nothing there.
+printf 'sentinel' | xclip -selection clipboard -i
+xdotool mousemove "$bx" "$by" click --repeat 2 --delay 80 1
+check "double click on the button leaves the pop-up open" "$fx $((fy + 103))" "$(popup_origin)"
+check "double click on the button copies nothing" "sentinel" "$(clipboard)"
+xdotool key Escape
+sleep 0.3
 
 # Stay on top, set and cleared.
 key "$W" F8
@@ -65,10 +110,30 @@ check "F8 keeps the window in place" "$fx $fy" "$(frame_origin "$W")"
 key "$W" F3
 dialog=$(wait_window "Select Color" || true)
 check "F3 opens the colour dialog" "yes" "$([ -n "$dialog" ] && echo yes || echo no)"
+# The custom colours of the chooser, on the screen.
+custom_colours() {
+    local dx dy
+    read -r dx dy < <(client_origin "$1")
+    screen_hash $((dx + 10)) $((dy + 283)) 230 52
+}
+# The frame centred across the free area of the screen, a third of the free height above it.
+dialog_place() {
+    local ax ay aw ah w h left right top bottom
+    read -r ax ay aw ah _ < <(xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g')
+    w=$(xwininfo -id "$1" | awk '/Width:/ {print $2}')
+    h=$(xwininfo -id "$1" | awk '/Height:/ {print $2}')
+    read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+    echo $((ax + (aw - w - left - right) / 2)) $((ay + (ah - h - top - bottom) / 3))
+}
 if [ -n "$dialog" ]; then
     shot dialog
     check "dialog is transient for the main window" "$(printf '0x%x' "$W")" \
         "$(xprop -id "$dialog" WM_TRANSIENT_FOR | grep -o '0x[0-9a-f]*')"
+    check "dialog's frame centred, a third of the free height above it" "$(dialog_place "$dialog")" "$(frame_origin "$dialog")"
+    white_customs=$(custom_colours "$dialog")
+    xdotool key alt+a
+    sleep 0.3
+    check "Add to Custom Colors adds one" "yes" "$([ "$white_customs" != "$(custom_colours "$dialog")" ] && echo yes || echo no)"
     xdotool key Escape
     sleep 0.3
 fi
@@ -94,4 +159,17 @@ key "$W" alt+c
 xdotool key x
 wait_app
 check "Exit ends the program with exit code 0" "0" "$APP_CODE"
+check "nothing stored in the home" "" "$(find "$APP_HOME" -mindepth 1)"
+
+# The next run starts with white custom colours again.
+run_app
+W=$MAIN_WIN
+key "$W" F3
+dialog=$(wait_window "Select Color" || true)
+check "custom colours white at the next start" "${white_customs:-none}" "$([ -n "$dialog" ] && custom_colours "$dialog")"
+xdotool key Escape
+sleep 0.3
+close_by_wm "$W"
+wait_app
+check "second run ends with exit code 0" "0" "$APP_CODE"
 finish

@@ -54,9 +54,10 @@ start_display() {
     echo "openbox did not start on $DISPLAY:"; cat "$WORK/openbox.log"; exit 1
 }
 
-# Starts the program; its stdout/stderr go to $WORK/app.log.
+# Starts the program, through the command given if any (env, a launcher); its
+# stdout/stderr go to $WORK/app.log.
 start_app() {
-    "$VINDRE" >"$WORK/app.log" 2>&1 &
+    "$@" "$VINDRE" >"$WORK/app.log" 2>&1 &
     APP_PID=$!
     MAIN_WIN=$(wait_window "ヴィンドレ 051113")
 }
@@ -113,6 +114,11 @@ frame_origin() {
 screen_pixel() {
     import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
         sed -n '2s/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1,\2,\3/p'
+}
+
+# A fingerprint of the screen rectangle x y w h: equal pictures, equal fingerprints.
+screen_hash() {
+    import -window root -crop "$3x$4+$1+$2" -depth 8 rgb:- 2>/dev/null | md5sum | cut -d' ' -f1
 }
 
 clipboard() { xclip -selection clipboard -o 2>/dev/null || true; }
