@@ -25,13 +25,16 @@ QByteArrayView trimBlanks(QByteArrayView text)
 }
 
 // ASCII only: a Shift-JIS byte above 0x7F must never fold into another one.
+char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
 QByteArray folded(QByteArrayView name)
 {
     QByteArray result = name.toByteArray();
-    for (char &c : result) {
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    }
+    for (char &c : result)
+        c = asciiLower(c);
     return result;
 }
 
@@ -40,13 +43,7 @@ bool sameName(QByteArrayView a, QByteArrayView b)
     if (a.size() != b.size())
         return false;
     for (qsizetype i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = char(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = char(y - 'A' + 'a');
-        if (x != y)
+        if (asciiLower(a[i]) != asciiLower(b[i]))
             return false;
     }
     return true;
@@ -87,24 +84,10 @@ IniDocument::IniDocument(QByteArray text)
 {
     // One pass that looks closer only at lines starting with "[": everything else
     // waits until its section is asked for.
-    const char *const data = m_text.constData();
     const qsizetype size = m_text.size();
-    qsizetype at = 0;
-    while (at < size) {
-        Line line{at, at, at};
-        const char *p = data + at;
-        const char *const stop = data + size;
-        while (p < stop && *p != '\r' && *p != '\n')
-            ++p;
-        line.end = p - data;
-        if (p < stop) {
-            ++p;
-            if (p[-1] == '\r' && p < stop && *p == '\n')
-                ++p;
-        }
-        line.next = p - data;
+    for (qsizetype at = 0; at < size;) {
+        const Line line = lineAt(at, size);
         at = line.next;
-
         const QByteArrayView content = lineText(line);
         qsizetype first = 0;
         while (first < content.size() && isBlank(content[first]))
@@ -122,6 +105,23 @@ IniDocument::IniDocument(QByteArray text)
         section.bodyEnd = size;
         m_sections.push_back(std::move(section));
     }
+}
+
+IniDocument::Line IniDocument::lineAt(qsizetype begin, qsizetype limit) const
+{
+    const char *const data = m_text.constData();
+    const char *const stop = data + limit;
+    const char *p = data + begin;
+    while (p < stop && *p != '\r' && *p != '\n')
+        ++p;
+    Line line{begin, p - data, 0};
+    if (p < stop) {
+        ++p;
+        if (p[-1] == '\r' && p < stop && *p == '\n')
+            ++p;
+    }
+    line.next = p - data;
+    return line;
 }
 
 QByteArrayView IniDocument::lineText(const Line &line) const
@@ -148,16 +148,7 @@ void IniDocument::indexKeys(Section &section)
         return;
     section.indexed = true;
     for (qsizetype at = section.header.next; at < section.bodyEnd;) {
-        Line line{at, at, at};
-        while (line.end < section.bodyEnd && m_text[line.end] != '\r' && m_text[line.end] != '\n')
-            ++line.end;
-        line.next = line.end;
-        if (line.next < section.bodyEnd) {
-            const bool cr = m_text[line.next] == '\r';
-            ++line.next;
-            if (cr && line.next < section.bodyEnd && m_text[line.next] == '\n')
-                ++line.next;
-        }
+        const Line line = lineAt(at, section.bodyEnd);
         at = line.next;
         const Parsed parsed = parseContent(lineText(line));
         if (parsed.kind != Kind::Key)

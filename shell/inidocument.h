@@ -58,6 +58,7 @@ private:
         QHash<QByteArray, qsizetype> addedKeys;
     };
 
+    Line lineAt(qsizetype begin, qsizetype limit) const;
     Section *findSection(QByteArrayView section);
     void indexKeys(Section &section);
     QByteArrayView lineText(const Line &line) const;
