@@ -1,10 +1,13 @@
 // How long the picker takes for what a user does most: dragging a scroll bar's
-// thumb refreshes the whole display on every step.
+// thumb refreshes the whole display on every step; and reading a large settings file.
 #include "picker/main.h"
 #include "shell/application.h"
+#include "shell/inifile.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QScrollBar>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -49,6 +52,37 @@ void BM_DragStepShown(benchmark::State &state)
     Application::destroyForm(VND_MAIN);
 }
 BENCHMARK(BM_DragStepShown)->Unit(benchmark::kMicrosecond);
+
+// Start-up's reading of the settings from a file of 10 MB that others share, with
+// the program's section at its very end.
+void BM_ReadSettingsLargeFile(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("vindre.ini"));
+    QByteArray text;
+    for (int section = 0; text.size() < 10 * 1000 * 1000; ++section) {
+        text += "[Section" + QByteArray::number(section) + "]\r\n";
+        for (int key = 0; key < 10; ++key)
+            text += "Key" + QByteArray::number(key) + "=a value of some length, " + QByteArray::number(section) + "\r\n";
+        text += "\r\n";
+    }
+    text += "[Main]\r\nX=199\r\nY=397\r\nColorR=255\r\nColorG=128\r\nColorB=0\r\nClipTransLower=1\r\n";
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
+        state.SkipWithError("cannot write the settings file");
+        return;
+    }
+    file.close();
+    for (auto _ : state) {
+        TIniFile settings(path);
+        int sum = settings.readInteger("Main", "X", 100) + settings.readInteger("Main", "Y", 100)
+            + settings.readInteger("Main", "ColorR", 0) + settings.readInteger("Main", "ColorG", 0)
+            + settings.readInteger("Main", "ColorB", 0) + int(settings.readBool("Main", "ClipTransLower", false));
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetBytesProcessed(state.iterations() * text.size());
+}
+BENCHMARK(BM_ReadSettingsLargeFile)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

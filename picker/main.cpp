@@ -7,6 +7,7 @@
 #include "shell/application.h"
 #include "shell/doubleclickguard.h"
 #include "shell/exception.h"
+#include "shell/exceptiondisplay.h"
 #include "shell/guard.h"
 #include "shell/inifile.h"
 #include "shell/quitrequest.h"
@@ -252,8 +253,9 @@ void TVND_MAIN::MainMenuAbout(QObject *)
     VND_ABOUT->exec();
 }
 
-void TVND_MAIN::FormClose(QObject *, TCloseAction &)
+void TVND_MAIN::FormClose(QObject *, TCloseAction &Action)
 {
+    QString refusal;
     try {
         // All six keys reach the file together or not at all.
         SettingsLocation location;
@@ -269,13 +271,20 @@ void TVND_MAIN::FormClose(QObject *, TCloseAction &)
         settings.writeInteger("Main", "ColorB", ui->SC_B->value());
         settings.writeBool("Main", "ClipTransLower", ui->M_ClipTransLower->isChecked());
         location.save(settings);
+        return;
     } catch (const Exception &e) {
-        // Asked to end by the system: nobody may be there to dismiss a box, and the
-        // program ends all the same.
-        if (!QuitRequest::inProgress())
-            throw;
-        QuitRequest::report(e.message());
+        refusal = e.message();
     }
+    // Asked to end by the system: nobody may be there to dismiss a box, and the
+    // program ends all the same.
+    if (QuitRequest::inProgress()) {
+        QuitRequest::report(refusal);
+        return;
+    }
+    // A file that can never be written must not hold the program open. Asked after
+    // the catch block, so the box's event loop runs with no exception in flight.
+    if (!ExceptionDisplay::askToEnd(refusal))
+        Action = TCloseAction::caNone;
 }
 
 void TVND_MAIN::closeEvent(QCloseEvent *event)

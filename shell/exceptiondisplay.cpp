@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace ExceptionDisplay {
 
@@ -20,6 +21,19 @@ void show(const QString &message)
                     QMessageBox::Ok, Application::ownerWindow());
     box.setObjectName(QStringLiteral("ExceptionDisplay"));
     box.exec();
+}
+
+bool askToEnd(const QString &message)
+{
+    QMessageBox box(QMessageBox::Critical, Application::title(), withFullStop(message),
+                    QMessageBox::NoButton, Application::ownerWindow());
+    box.setObjectName(QStringLiteral("ExceptionDisplay"));
+    QPushButton *end = box.addButton(QStringLiteral("終了(&X)"), QMessageBox::DestructiveRole);
+    QPushButton *stay = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    box.setDefaultButton(stay);
+    box.setEscapeButton(stay);
+    box.exec();
+    return box.clickedButton() == end;
 }
 
 }

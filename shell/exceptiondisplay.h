@@ -12,4 +12,9 @@ QString withFullStop(const QString &message);
 // user has dismissed it.
 void show(const QString &message);
 
+// The same box for a failure that need not keep the program from ending: "終了(&X)"
+// ends all the same, "キャンセル" (the default button, and Escape) stays for another
+// try. True when the user chose to end.
+bool askToEnd(const QString &message);
+
 }

@@ -8,139 +8,80 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-// What the platform's reader copies a value into, its terminating zero included.
-constexpr qsizetype kValueBuffer = 2048;
+// Larger files are no settings file of ours; reading one would only fill the memory.
+constexpr qint64 kLargestFile = 16 * 1024 * 1024;
 
-const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
-const QByteArrayView kByteOrderMark("\xEF\xBB\xBF");
+enum class Reading { Missing, Read, Unreadable };
+
+// Follows links, opens without waiting for a writer (a FIFO) and looks at what was
+// opened, not at the name, which may point elsewhere by then.
+Reading readFile(const QString &fileName, QByteArray &bytes)
+{
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? Reading::Missing : Reading::Unreadable;
+    Reading result = Reading::Unreadable;
+    struct stat status = {};
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= kLargestFile) {
+        // Read up to one byte past the limit, so a file growing meanwhile is caught too.
+        bytes.resize(qsizetype(status.st_size) + 1);
+        qsizetype size = 0;
+        for (;;) {
+            if (size == bytes.size()) {
+                if (size > kLargestFile)
+                    break;
+                bytes.resize(qMin(size * 2, qsizetype(kLargestFile) + 1));
+            }
+            const ssize_t got = ::read(fd, bytes.data() + size, std::size_t(bytes.size() - size));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0) {
+                if (got == 0)
+                    result = Reading::Read;
+                break;
+            }
+            size += got;
+        }
+        bytes.truncate(size);
+        if (size > kLargestFile)
+            result = Reading::Unreadable;
+    }
+    ::close(fd);
+    if (result != Reading::Read)
+        bytes.clear();
+    return result;
+}
+
+// The new file is made by whoever saves; root saving a user's file must not take it
+// over. Someone else may only hand it to a group of theirs, or not at all.
+bool keepOwner(const QString &fileName, int fd)
+{
+    struct stat status = {};
+    if (::stat(QFile::encodeName(fileName).constData(), &status) != 0)
+        return true;
+    if (::fchown(fd, status.st_uid, status.st_gid) == 0)
+        return true;
+    if (errno != EPERM)
+        return false;
+    [[maybe_unused]] const int group = ::fchown(fd, uid_t(-1), status.st_gid);
+    return true;
+}
+
+const QByteArrayView kUtf16LE("\xFF\xFE");
+const QByteArrayView kUtf16BE("\xFE\xFF");
 
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t';
-}
-
-QByteArrayView trimBlanks(QByteArrayView text)
-{
-    while (!text.isEmpty() && isBlank(text.front()))
-        text = text.sliced(1);
-    while (!text.isEmpty() && isBlank(text.back()))
-        text.chop(1);
-    return text;
-}
-
-char asciiLower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
-// ASCII only: a Shift-JIS byte above 0x7F must never fold into another one.
-bool sameName(QByteArrayView a, QByteArrayView b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    }
-    return true;
-}
-
-struct Line
-{
-    qsizetype begin = 0;
-    qsizetype end = 0; // where the line end starts, or the end of the text
-    qsizetype next = 0; // after the line end
-};
-
-Line lineAt(const QByteArray &text, qsizetype begin)
-{
-    Line line{begin, begin, begin};
-    while (line.end < text.size() && text[line.end] != '\r' && text[line.end] != '\n')
-        ++line.end;
-    line.next = line.end;
-    if (line.next < text.size()) {
-        const bool cr = text[line.next] == '\r';
-        ++line.next;
-        if (cr && line.next < text.size() && text[line.next] == '\n')
-            ++line.next;
-    }
-    return line;
-}
-
-enum class Kind { Blank, Comment, Section, Key };
-
-struct Parsed
-{
-    Kind kind = Kind::Blank;
-    QByteArrayView name;
-    QByteArrayView value;
-};
-
-Parsed parse(const QByteArray &text, const Line &line)
-{
-    QByteArrayView content = QByteArrayView(text).sliced(line.begin, line.end - line.begin);
-    // The byte order mark some editors put first is no part of the first line.
-    if (line.begin == 0 && content.startsWith(kByteOrderMark))
-        content = content.sliced(kByteOrderMark.size());
-    content = trimBlanks(content);
-    if (content.isEmpty())
-        return {};
-    if (content.front() == ';')
-        return {Kind::Comment, {}, {}};
-    if (content.front() == '[') {
-        const qsizetype close = content.lastIndexOf(']');
-        if (close > 0)
-            return {Kind::Section, trimBlanks(content.sliced(1, close - 1)), {}};
-    }
-    // A line without "=" is a key with an empty value.
-    const qsizetype equals = content.indexOf('=');
-    if (equals < 0)
-        return {Kind::Key, content, {}};
-    return {Kind::Key, trimBlanks(content.first(equals)), trimBlanks(content.sliced(equals + 1))};
-}
-
-// Where a key stands: the first section of that name, the first key of that name in it
-// and the section's last key line.
-struct Place
-{
-    bool hasSection = false;
-    Line header;
-    bool hasKey = false;
-    Line key;
-    bool hasLastKey = false;
-    Line lastKey;
-};
-
-Place find(const QByteArray &text, QByteArrayView section, QByteArrayView key)
-{
-    Place place;
-    bool inSection = false;
-    for (qsizetype at = 0; at < text.size();) {
-        const Line line = lineAt(text, at);
-        at = line.next;
-        const Parsed parsed = parse(text, line);
-        if (parsed.kind == Kind::Section) {
-            if (place.hasSection)
-                break;
-            inSection = sameName(parsed.name, section);
-            if (inSection) {
-                place.hasSection = true;
-                place.header = line;
-            }
-        } else if (inSection && parsed.kind == Kind::Key) {
-            place.hasLastKey = true;
-            place.lastKey = line;
-            if (!place.hasKey && sameName(parsed.name, key)) {
-                place.hasKey = true;
-                place.key = line;
-            }
-        }
-    }
-    return place;
 }
 
 int digitValue(char c, int base)
@@ -161,13 +102,7 @@ namespace IniText {
 
 std::optional<QByteArray> value(const QByteArray &text, const QByteArray &section, const QByteArray &key)
 {
-    const Place place = find(text, section, key);
-    if (!place.hasKey)
-        return std::nullopt;
-    QByteArrayView value = parse(text, place.key).value;
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-        value = value.sliced(1, value.size() - 2);
-    return value.first(qMin(value.size(), kValueBuffer - 1)).toByteArray();
+    return IniDocument(text).value(section, key);
 }
 
 std::optional<qint32> toInteger(const QByteArray &value)
@@ -209,22 +144,94 @@ std::optional<qint32> toInteger(const QByteArray &value)
 QByteArray withValue(const QByteArray &text, const QByteArray &section, const QByteArray &key,
                      const QByteArray &value)
 {
-    const Place place = find(text, section, key);
-    QByteArray result = text;
-    if (place.hasKey) {
-        const QByteArray line = parse(text, place.key).name.toByteArray() + '=' + value;
-        return result.replace(place.key.begin, place.key.end - place.key.begin, line);
+    IniDocument document(text);
+    document.setValue(section, key, value);
+    return document.text();
+}
+
+std::optional<Decoded> decode(const QByteArray &file)
+{
+    const bool little = file.startsWith(kUtf16LE);
+    if (!little && !file.startsWith(kUtf16BE))
+        return Decoded{Encoding::Bytes, file};
+    if (file.size() % 2 != 0)
+        return std::nullopt;
+    const auto *bytes = reinterpret_cast<const uchar *>(file.constData());
+    const qsizetype count = file.size() / 2;
+    const auto unitAt = [&](qsizetype i) {
+        const uint a = bytes[2 * i];
+        const uint b = bytes[2 * i + 1];
+        return little ? a | b << 8 : a << 8 | b;
+    };
+    QByteArray text;
+    text.reserve(count);
+    for (qsizetype i = 1; i < count; ++i) {
+        uint code = unitAt(i);
+        if (code >= 0xD800 && code < 0xDC00 && i + 1 < count) {
+            const uint low = unitAt(i + 1);
+            if (low >= 0xDC00 && low < 0xE000) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            }
+        }
+        if (code < 0x80) {
+            text += char(code);
+        } else if (code < 0x800) {
+            text += char(0xC0 | code >> 6);
+            text += char(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            text += char(0xE0 | code >> 12);
+            text += char(0x80 | (code >> 6 & 0x3F));
+            text += char(0x80 | (code & 0x3F));
+        } else {
+            text += char(0xF0 | code >> 18);
+            text += char(0x80 | (code >> 12 & 0x3F));
+            text += char(0x80 | (code >> 6 & 0x3F));
+            text += char(0x80 | (code & 0x3F));
+        }
     }
-    const QByteArray keyLine = key + '=' + value + kLineEnd;
-    if (place.hasSection) {
-        const Line &after = place.hasLastKey ? place.lastKey : place.header;
-        // The last line of a text without a final line end gets one first.
-        const QByteArray insert = after.next == after.end ? kLineEnd + keyLine : keyLine;
-        return result.insert(after.next, insert);
+    return Decoded{little ? Encoding::Utf16LE : Encoding::Utf16BE, text};
+}
+
+QByteArray encode(Encoding encoding, const QByteArray &text)
+{
+    if (encoding == Encoding::Bytes)
+        return text;
+    const bool little = encoding == Encoding::Utf16LE;
+    QByteArray file;
+    file.reserve(2 * text.size() + 2);
+    const auto putUnit = [&](uint unit) {
+        file += char(little ? unit & 0xFF : unit >> 8);
+        file += char(little ? unit >> 8 : unit & 0xFF);
+    };
+    putUnit(0xFEFF);
+    const auto *bytes = reinterpret_cast<const uchar *>(text.constData());
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size;) {
+        const uint lead = bytes[i];
+        const int length = lead < 0x80 ? 1 : lead >= 0xC0 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
+            : lead >= 0xF0 && lead < 0xF8 ? 4 : 0;
+        bool whole = length > 0 && i + length <= size;
+        uint code = length > 1 ? lead & (0x7F >> length) : lead;
+        for (int k = 1; whole && k < length; ++k) {
+            whole = (bytes[i + k] & 0xC0) == 0x80;
+            code = code << 6 | (bytes[i + k] & 0x3F);
+        }
+        // Only the decoder and ASCII fill the text; a stray byte stands for itself.
+        if (!whole || code > 0x10FFFF) {
+            putUnit(lead);
+            ++i;
+            continue;
+        }
+        if (code >= 0x10000) {
+            putUnit(0xD800 + ((code - 0x10000) >> 10));
+            putUnit(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            putUnit(code);
+        }
+        i += length;
     }
-    if (!result.isEmpty() && !result.endsWith('\n') && !result.endsWith('\r'))
-        result += kLineEnd;
-    return result + '[' + section + ']' + kLineEnd + keyLine;
+    return file;
 }
 
 } // namespace IniText
@@ -236,7 +243,7 @@ TIniFile::TIniFile(QString fileName)
 
 int TIniFile::readInteger(const QByteArray &section, const QByteArray &key, int defaultValue)
 {
-    const std::optional<QByteArray> value = IniText::value(text(), section, key);
+    const std::optional<QByteArray> value = document().value(section, key);
     if (!value)
         return defaultValue;
     return IniText::toInteger(*value).value_or(defaultValue);
@@ -249,7 +256,7 @@ bool TIniFile::readBool(const QByteArray &section, const QByteArray &key, bool d
 
 void TIniFile::writeInteger(const QByteArray &section, const QByteArray &key, int value)
 {
-    m_text = IniText::withValue(text(), section, key, QByteArray::number(value));
+    document().setValue(section, key, QByteArray::number(value));
     m_changed = true;
 }
 
@@ -263,15 +270,16 @@ void TIniFile::updateFile()
     if (!m_changed)
         return;
     // QSaveFile writes a temporary file beside the old one, flushes it to the disk and
-    // renames it over the old one. It refuses a read-only file, although the rename
-    // would get past it, and a read-only folder. A file that could not be read is
-    // never replaced: whatever else it held would be lost. Unbuffered, so that a write
-    // the disk cuts short shows in write()'s result: commit() takes no notice of a
-    // failure that comes up only when a buffer is flushed, and would put a truncated
-    // file in place.
+    // renames it over the old one; through a link it replaces the file linked to, and
+    // the link stays. It refuses a read-only file, although the rename would get past
+    // it, and a read-only folder. A file that could not be read is never replaced:
+    // whatever else it held would be lost. Unbuffered, so that a write the disk cuts
+    // short shows in write()'s result: commit() takes no notice of a failure that
+    // comes up only when a buffer is flushed, and would put a truncated file in place.
+    const QByteArray bytes = IniText::encode(m_encoding, document().text());
     QSaveFile file(m_fileName);
     const bool written = !m_unreadable && file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
-        && file.write(m_text) == m_text.size() && file.commit();
+        && keepOwner(m_fileName, file.handle()) && file.write(bytes) == bytes.size() && file.commit();
     if (!written) {
         const QString path = QDir::toNativeSeparators(QFileInfo(m_fileName).absoluteFilePath());
         throw EIniFileException(QStringLiteral("%1 に書き込めません").arg(path));
@@ -279,20 +287,21 @@ void TIniFile::updateFile()
     m_changed = false;
 }
 
-const QByteArray &TIniFile::text()
+IniDocument &TIniFile::document()
 {
-    if (!m_loaded) {
-        m_loaded = true;
-        QFile file(m_fileName);
-        if (file.exists()) {
-            m_unreadable = !file.open(QIODevice::ReadOnly);
-            if (!m_unreadable) {
-                m_text = file.readAll();
-                m_unreadable = file.error() != QFileDevice::NoError;
-            }
-            if (m_unreadable)
-                m_text.clear();
+    if (!m_document) {
+        QByteArray bytes;
+        const Reading reading = readFile(m_fileName, bytes);
+        std::optional<IniText::Decoded> decoded;
+        if (reading == Reading::Read)
+            decoded = IniText::decode(bytes);
+        m_unreadable = reading == Reading::Unreadable || (reading == Reading::Read && !decoded);
+        if (decoded) {
+            m_encoding = decoded->encoding;
+            m_document.emplace(std::move(decoded->text));
+        } else {
+            m_document.emplace();
         }
     }
-    return m_text;
+    return *m_document;
 }

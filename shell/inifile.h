@@ -1,21 +1,18 @@
 #pragma once
 
+#include "shell/inidocument.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <optional>
 
-// The text rules of private-profile (INI) files, as the files users already have
-// rely on: one line a section header "[name]", a key "name=value", a comment
-// starting with ";" or anything else; names match without regard to ASCII case and
-// to the blanks around them; the first of two equal sections or keys counts; CR LF,
-// LF and CR all end a line; a UTF-8 byte order mark before the first line is passed
-// over. The text is bytes in the system's code page.
+// The text of settings files, as the files users already have rely on: bytes in the
+// system's code page, or UTF-16 in either byte order after its byte order mark. The
+// line rules are IniDocument's.
 namespace IniText {
 
-// What the reader hands over for a key: the value with the blanks around it dropped,
-// one pair of matching double or single quotes removed, and cut to the 2,047 bytes a
-// 2,048-byte buffer holds. Nothing when the section or the key is missing.
+// What the reader hands over for a key; nothing when the section or key is missing.
 std::optional<QByteArray> value(const QByteArray &text, const QByteArray &section, const QByteArray &key);
 
 // A signed 32-bit integer: blanks, an optional sign, then decimal digits, or
@@ -23,18 +20,32 @@ std::optional<QByteArray> value(const QByteArray &text, const QByteArray &sectio
 // bits). Nothing may follow. Nothing when the text is not such a number.
 std::optional<qint32> toInteger(const QByteArray &value);
 
-// The text with the key set: the key's line rewritten in place (keeping the file's
-// spelling of the name), else a new line after the section's last key, else a new
-// section at the end. Every other byte stays; new lines end in CR LF.
+// The text with the key set, by IniDocument::setValue.
 QByteArray withValue(const QByteArray &text, const QByteArray &section, const QByteArray &key,
                      const QByteArray &value);
+
+enum class Encoding { Bytes, Utf16LE, Utf16BE };
+
+// A file's text in the form the line rules read: bytes as they are; UTF-16 without
+// its byte order mark as UTF-8, where a lone surrogate takes three bytes of its own,
+// so that encode() gives back every file unchanged. Nothing for a UTF-16 file of an
+// odd number of bytes.
+struct Decoded
+{
+    Encoding encoding = Encoding::Bytes;
+    QByteArray text;
+};
+std::optional<Decoded> decode(const QByteArray &file);
+QByteArray encode(Encoding encoding, const QByteArray &text);
 
 }
 
 // A settings file: read a key at a time, written as one whole. Creating one touches
-// no file; the file is read at the first read or write, and the writes reach the
-// disk only with updateFile(), which replaces the file whole, so a failure at any
-// moment leaves either the old file or the new one.
+// no file; the file is read once, at the first read or write, and the writes reach
+// the disk only with updateFile(), which replaces the file whole, so a failure at
+// any moment leaves either the old file or the new one. Only a regular file (links
+// followed) of at most 16 MiB is read; anything else reads as defaults and is
+// never replaced.
 class TIniFile
 {
 public:
@@ -49,18 +60,19 @@ public:
     void writeInteger(const QByteArray &section, const QByteArray &key, int value);
     void writeBool(const QByteArray &section, const QByteArray &key, bool value);
 
-    // Puts what was written into the file. A refused write (a read-only file or
-    // folder, a full disk, a file that could not be read first) raises
+    // Puts what was written into the file, in the file's own encoding, keeping its
+    // owner and mode; through a link, the file it points to. A refused write (a
+    // read-only file or folder, a full disk, a file that could not be read first) raises
     // EIniFileException and leaves the file as it was. Writes not put into the file
     // are dropped with the object.
     void updateFile();
 
 private:
-    const QByteArray &text();
+    IniDocument &document();
 
     QString m_fileName;
-    QByteArray m_text;
-    bool m_loaded = false;
+    std::optional<IniDocument> m_document;
+    IniText::Encoding m_encoding = IniText::Encoding::Bytes;
     bool m_unreadable = false;
     bool m_changed = false;
 };

@@ -2,12 +2,14 @@
 
 #include "shell/application.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
 
 // Collects the error boxes that appear while a test runs, closing each one as soon
-// as it is up, so code that shows them can run unattended.
+// as it is up, so code that shows them can run unattended: by the button whose text
+// is in press, else without any of its buttons.
 class MessageBoxCatcher : public QObject
 {
 public:
@@ -27,12 +29,19 @@ public:
             if (!box || !box->isVisible())
                 return;
             boxes.append({box->windowTitle(), box->text(), box->icon()});
+            for (QAbstractButton *button : box->buttons()) {
+                if (!press.isEmpty() && button->text() == press) {
+                    button->click();
+                    return;
+                }
+            }
             box->done(QMessageBox::Ok);
         });
         m_timer.start();
     }
 
     QList<Box> boxes;
+    QString press;
 
 private:
     QTimer m_timer;

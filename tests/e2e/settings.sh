@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The settings file vindre.ini beside the program, as a user meets it: the first
 # start, the window coming back to the same place run after run under a real window
-# manager, odd values typed in by hand, the end of the program asked by the system,
-# and a file the program may not write.
+# manager, odd values typed in by hand, UTF-16 files, links, files that are no
+# settings file, the end of the program asked by the system, and a file or folder
+# the program may not write.
 source "$(dirname "$0")/lib.sh"
 start_display
 INI=$APP_DIR/vindre.ini
@@ -137,6 +138,80 @@ wait_app
 check "SIGTERM with a dialog open: exit code" 0 "$APP_CODE"
 check_file "SIGTERM with a dialog open: saved" "[Main]" X=100 Y=100 ColorR=255 ColorG=0 ColorB=0 ClipTransLower=1
 
+# UTF-16 in either byte order: read, and written back in the same encoding.
+utf16() {
+    local order=$1
+    shift
+    if [ "$order" = LE ]; then printf '\xff\xfe'; else printf '\xfe\xff'; fi
+    crlf "$@" | iconv -f UTF-8 -t "UTF-16$order"
+}
+for order in LE BE; do
+    utf16 $order "; 設定" "[Main]" X=150 Y=150 ColorR=18 ColorG=52 ColorB=86 ClipTransLower=0 >"$INI"
+    start_and_activate
+    key "$MAIN_WIN" F5
+    check "UTF-16$order: colour read" "#123456" "$(clipboard)"
+    key "$MAIN_WIN" F2
+    close_and_wait "UTF-16$order"
+    utf16 $order "; 設定" "[Main]" X=150 Y=150 ColorR=237 ColorG=203 ColorB=169 ClipTransLower=0 \
+        >"$WORK/expected.ini"
+    check "UTF-16$order: written back in UTF-16$order" same \
+        "$(cmp "$WORK/expected.ini" "$INI" >/dev/null 2>&1 && echo same || od -c "$INI" | head -5)"
+done
+
+# A link to a file not made yet, in a folder that exists: the file is made there,
+# and the link stays.
+mkdir "$WORK/elsewhere"
+rm -f "$INI"
+ln -s "$WORK/elsewhere/settings.ini" "$INI"
+start_and_activate
+close_and_wait "dangling link"
+check "dangling link: still a link to the same place" "$WORK/elsewhere/settings.ini" "$(readlink "$INI")"
+check_file "dangling link: the file it points to" "[Main]" X=100 Y=100 ColorR=0 ColorG=0 ColorB=0 ClipTransLower=0
+rm -f "$INI"
+
+# Root saving another user's file leaves it theirs.
+if [ "$(id -u)" = 0 ]; then
+    crlf "[Main]" X=100 Y=100 >"$INI"
+    chown 65534:65534 "$INI"
+    start_and_activate
+    close_and_wait "another user's file"
+    check "another user's file: the owner stays" "65534:65534" "$(stat -c %u:%g "$INI")"
+else
+    echo "skip - another user's file: only root saves files of others"
+fi
+
+# Files that are no settings file: a FIFO, a link to an endless device, a file too
+# large. The window comes up at once with the defaults; the close, refused, may end
+# the program, which leaves the file alone.
+describe_ini() {
+    ls -l "$INI"
+    if [ "$1" = large ]; then md5sum <"$INI"; fi
+}
+for kind in fifo device large; do
+    rm -f "$INI"
+    case $kind in
+        fifo) mkfifo "$INI" ;;
+        device) ln -s /dev/zero "$INI" ;;
+        large) crlf "[Main]" X=150 Y=150 ColorR=255 >"$INI"; truncate -s 17M "$INI" ;;
+    esac
+    before=$(describe_ini "$kind")
+    started=$(date +%s%N)
+    start_and_activate
+    check "$kind: the window comes up within a few seconds" yes \
+        "$([ $(( ($(date +%s%N) - started) / 1000000 )) -lt 5000 ] && echo yes)"
+    check "$kind: frame at 100,100" "100 100" "$(frame_origin "$MAIN_WIN")"
+    key "$MAIN_WIN" F5
+    check "$kind: black" "#000000" "$(clipboard)"
+    close_by_wm "$MAIN_WIN"
+    check "$kind: the close is refused" "yes" "$(wait_second_window && echo yes)"
+    [ "$kind" = fifo ] && shot refused-close
+    xdotool key alt+x
+    wait_app
+    check "$kind: ended without saving, exit code" 0 "$APP_CODE"
+    check "$kind: left alone" "$before" "$(describe_ini "$kind")"
+done
+rm -f "$INI"
+
 # A read-only file, for a user who may not write it (root may write anything).
 if [ "$(id -u)" = 0 ]; then
     AS_USER=(setpriv --reuid=nobody --regid=nogroup --clear-groups --)
@@ -203,5 +278,26 @@ INI=$WORK/home/.config/vindre/vindre.ini check_file "read-only program folder: s
 check "read-only program folder: nothing beside the program, a private folder" "vindre 700" \
     "$(ls "$INSTALLED" | paste -sd' ') $(stat -c %a "$WORK/home/.config/vindre")"
 chmod 755 "$INSTALLED"
+# A read-only folder: Escape keeps the window for another try; "終了(&X)" ends the
+# program without saving.
+chmod 644 "$INI"
+chmod 555 "$APP_DIR"
+"${AS_USER[@]}" "$VINDRE" >"$WORK/app.log" 2>&1 &
+APP_PID=$!
+MAIN_WIN=$(wait_window "ヴィンドレ 051113")
+close_by_wm "$MAIN_WIN"
+check "read-only folder: the error box comes up" "yes" "$(wait_second_window && echo yes)"
+xdotool key Escape
+sleep 0.5
+check "read-only folder: Escape keeps the window" "1 running" \
+    "$(xdotool search --onlyvisible --pid "$APP_PID" | wc -l) $(kill -0 "$APP_PID" && echo running)"
+close_by_wm "$MAIN_WIN"
+check "read-only folder: the box again at the next close" "yes" "$(wait_second_window && echo yes)"
+xdotool key alt+x
+wait_app
+check "read-only folder: Alt+X ends, exit code" 0 "$APP_CODE"
+check "read-only folder: unchanged" same "$(cmp -s "$WORK/read-only.ini" "$INI" && echo same)"
+check "read-only folder: nothing left beside it" "vindre vindre.ini" "$(ls "$APP_DIR" | paste -sd' ')"
+chmod 755 "$APP_DIR"
 
 finish

@@ -1,6 +1,8 @@
-// libFuzzer target for the settings-file text rules: reading never fails, and what
-// is written reads back, changes nothing on a second round and leaves other
-// sections alone, whatever the file held before.
+// libFuzzer target for the settings-file text rules: a file of any bytes reads
+// without failing and comes back unchanged from its own encoding; what is written
+// reads back, changes nothing on a second round, leaves other sections alone, is
+// the same whether written through one document or key by key, and is saved in the
+// encoding the file came in.
 #include "shell/inifile.h"
 
 #include <cstddef>
@@ -31,10 +33,18 @@ QByteArray writeAll(QByteArray text)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const QByteArray text(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QByteArray file(reinterpret_cast<const char *>(data), qsizetype(size));
+    const std::optional<IniText::Decoded> decoded = IniText::decode(file);
+    if (!decoded)
+        return 0;
+    require(IniText::encode(decoded->encoding, decoded->text) == file);
+    const QByteArray &text = decoded->text;
 
+    IniDocument document(text);
     for (const char *key : kKeys) {
-        if (const std::optional<QByteArray> value = IniText::value(text, "Main", key)) {
+        const std::optional<QByteArray> value = document.value("Main", key);
+        require(value == IniText::value(text, "Main", key));
+        if (value) {
             require(value->size() <= 2047);
             (void)IniText::toInteger(*value);
         }
@@ -45,9 +55,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         require(IniText::toInteger(QByteArray::number(*number)) == number);
 
     const QByteArray written = writeAll(text);
+    for (std::size_t i = 0; i < std::size(kKeys); ++i) {
+        document.setValue("Main", kKeys[i], QByteArray::number(kValues[i]));
+        require(document.value("Main", kKeys[i]) == QByteArray::number(kValues[i]));
+    }
+    require(document.text() == written);
     for (std::size_t i = 0; i < std::size(kKeys); ++i)
         require(IniText::value(written, "Main", kKeys[i]) == QByteArray::number(kValues[i]));
     require(writeAll(written) == written);
     require(IniText::value(written, "Other", "Key") == IniText::value(text, "Other", "Key"));
+
+    const std::optional<IniText::Decoded> saved = IniText::decode(IniText::encode(decoded->encoding, written));
+    require(saved && saved->encoding == decoded->encoding && saved->text == written);
     return 0;
 }

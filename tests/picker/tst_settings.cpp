@@ -60,7 +60,7 @@ private slots:
 
 private:
     void openWindow(const QByteArray &file);
-    void refusedWriteInChild(bool bySignal);
+    void refusedWriteInChild(bool bySignal, bool endWithoutSaving);
     QScrollBar *bar(const char *name) const { return VND_MAIN->findChild<QScrollBar *>(name); }
     QString text(const char *label) const { return VND_MAIN->findChild<QLabel *>(label)->text(); }
     QAction *action(const char *name) const { return VND_MAIN->findChild<QAction *>(name); }
@@ -221,19 +221,22 @@ void TestSettings::refusedWrite_data()
 {
     QTest::addColumn<bool>("readOnlyFolder");
     QTest::addColumn<bool>("bySignal");
+    QTest::addColumn<bool>("endWithoutSaving");
 
-    QTest::newRow("read-only file") << false << false;
-    QTest::newRow("read-only folder") << true << false;
-    QTest::newRow("read-only file at SIGTERM") << false << true;
+    QTest::newRow("read-only file") << false << false << false;
+    QTest::newRow("read-only folder") << true << false << false;
+    QTest::newRow("read-only file at SIGTERM") << false << true << false;
+    QTest::newRow("read-only folder, ended without saving") << true << false << true;
 }
 
 void TestSettings::refusedWrite()
 {
     QFETCH(bool, readOnlyFolder);
     QFETCH(bool, bySignal);
+    QFETCH(bool, endWithoutSaving);
 
     if (inUnprivilegedChild()) {
-        refusedWriteInChild(bySignal);
+        refusedWriteInChild(bySignal, endWithoutSaving);
         return;
     }
 
@@ -299,7 +302,7 @@ void TestSettings::refusedWrite()
         QVERIFY2(errors.contains(QStringLiteral("vindre: %1 に書き込めません").arg(ini)), qPrintable(all));
 }
 
-void TestSettings::refusedWriteInChild(bool bySignal)
+void TestSettings::refusedWriteInChild(bool bySignal, bool endWithoutSaving)
 {
     const QString ini = settingsPath();
     QCOMPARE(fileBytes(ini), kStored);
@@ -316,6 +319,11 @@ void TestSettings::refusedWriteInChild(bool bySignal)
         ::raise(SIGTERM);
         QTRY_VERIFY(!VND_MAIN->isVisible());
         QVERIFY(catcher.boxes.isEmpty());
+    } else if (endWithoutSaving) {
+        catcher.press = QStringLiteral("終了(&X)");
+        QVERIFY(VND_MAIN->close());
+        QVERIFY(!VND_MAIN->isVisible());
+        QCOMPARE(catcher.boxes.size(), 1);
     } else {
         // Every close tries again and fails again; the window stays and works.
         for (int attempt = 1; attempt <= 2; ++attempt) {

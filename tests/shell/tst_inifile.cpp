@@ -47,6 +47,17 @@ private:
     __user_cap_data_struct m_saved[2] = {};
 };
 
+// ASCII text as a UTF-16 file, byte order mark first.
+QByteArray utf16(const QByteArray &text, bool littleEndian)
+{
+    QByteArray file = littleEndian ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+    for (const char c : text)
+        file += littleEndian ? QByteArray(1, c) + '\0' : '\0' + QByteArray(1, c);
+    return file;
+}
+
+constexpr qint64 kLargestFile = 16 * 1024 * 1024;
+
 } // namespace
 
 class TestIniFile : public QObject
@@ -65,6 +76,8 @@ private slots:
     void nothingReachesTheFileBeforeUpdate();
     void refusedWrite_data();
     void refusedWrite();
+    void savedInPlace_data();
+    void savedInPlace();
 
 private:
     QString path() const { return m_dir->filePath(QStringLiteral("vindre.ini")); }
@@ -163,6 +176,8 @@ void TestIniFile::readInteger_data()
     QTest::newRow("mixed") << QByteArray("[Main]\rX=1\nY=2\r\nColorR=3") << QByteArray("ColorR") << 0 << 3;
     QTest::newRow("no final line end") << mainSection("X=7") << QByteArray("X") << 100 << 7;
     QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF[Main]\r\nX=7\r\n") << QByteArray("X") << 100 << 7;
+    QTest::newRow("UTF-16LE") << utf16(mainSection("Y=1\r\nX=7\r\n"), true) << QByteArray("X") << 100 << 7;
+    QTest::newRow("UTF-16BE") << utf16(mainSection("Y=1\r\nX=7\r\n"), false) << QByteArray("X") << 100 << 7;
 
     // The 2,048-byte buffer holds 2,047 bytes of value.
     QTest::newRow("value filling the buffer")
@@ -282,30 +297,47 @@ void TestIniFile::nothingReachesTheFileBeforeUpdate()
 }
 
 // Refusals that can be staged even for root; read-only files and folders are in
-// the window's tests, run as an unprivileged user.
+// the window's tests, run as an unprivileged user. A file that cannot be read gives
+// the defaults and is never replaced.
 void TestIniFile::refusedWrite_data()
 {
     QTest::addColumn<QString>("refusal");
+    QTest::addColumn<int>("readX");
 
-    QTest::newRow("a folder where the file should be") << "folder";
-    QTest::newRow("the folder does not exist") << "missing folder";
-    QTest::newRow("no room for the new file") << "file size limit";
+    QTest::newRow("a folder where the file should be") << "folder" << 100;
+    QTest::newRow("the folder does not exist") << "missing folder" << 100;
+    QTest::newRow("no room for the new file") << "file size limit" << 1;
+    QTest::newRow("a FIFO") << "fifo" << 100;
+    QTest::newRow("a link to a device") << "device" << 100;
+    QTest::newRow("larger than 16 MiB") << "too large" << 100;
+    QTest::newRow("UTF-16 cut off in a character") << "odd UTF-16" << 100;
     // Whatever else it holds would be lost.
-    QTest::newRow("a file that cannot be read") << "unreadable";
+    QTest::newRow("a file that cannot be read") << "unreadable" << 100;
 }
 
 void TestIniFile::refusedWrite()
 {
     QFETCH(QString, refusal);
+    QFETCH(int, readX);
 
     QString target = path();
-    const QByteArray before = mainSection("X=1\r\nY=2\r\n");
-    if (refusal == QLatin1String("folder"))
+    const QByteArray name = QFile::encodeName(target);
+    QByteArray before = mainSection("X=1\r\nY=2\r\n");
+    if (refusal == QLatin1String("folder")) {
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("vindre.ini")));
-    else if (refusal == QLatin1String("missing folder"))
+    } else if (refusal == QLatin1String("missing folder")) {
         target = m_dir->filePath(QStringLiteral("gone/vindre.ini"));
-    else
+    } else if (refusal == QLatin1String("fifo")) {
+        QVERIFY(::mkfifo(name.constData(), 0644) == 0);
+    } else if (refusal == QLatin1String("device")) {
+        QVERIFY(::symlink("/dev/zero", name.constData()) == 0);
+    } else {
+        if (refusal == QLatin1String("odd UTF-16"))
+            before = utf16(before, true) + 'X';
         QVERIFY(writeFileBytes(target, before));
+        if (refusal == QLatin1String("too large"))
+            QVERIFY(::truncate(name.constData(), kLargestFile + 1) == 0);
+    }
     // Writable, so only the failed read stands in the way.
     std::optional<FileModeApplies> modeApplies;
     if (refusal == QLatin1String("unreadable")) {
@@ -314,6 +346,7 @@ void TestIniFile::refusedWrite()
     }
 
     TIniFile ini(target);
+    QCOMPARE(ini.readInteger("Main", "X", 100), readX);
     for (const Write &write : kCloseWrites)
         ini.writeInteger("Main", write.key, write.value);
 
@@ -343,17 +376,78 @@ void TestIniFile::refusedWrite()
     }
 
     QCOMPARE(message, QDir::toNativeSeparators(target) + QStringLiteral(" に書き込めません"));
-    if (refusal == QLatin1String("folder"))
+    struct stat status = {};
+    if (refusal == QLatin1String("folder")) {
         QVERIFY(QFileInfo(target).isDir());
-    else if (refusal == QLatin1String("missing folder"))
+    } else if (refusal == QLatin1String("missing folder")) {
         QVERIFY(!QFileInfo::exists(target));
-    else
+    } else if (refusal == QLatin1String("fifo")) {
+        QVERIFY(::lstat(name.constData(), &status) == 0 && S_ISFIFO(status.st_mode));
+    } else if (refusal == QLatin1String("device")) {
+        QCOMPARE(QFileInfo(target).symLinkTarget(), QStringLiteral("/dev/zero"));
+    } else {
+        if (refusal == QLatin1String("too large"))
+            before += QByteArray(kLargestFile + 1 - before.size(), '\0');
         QCOMPARE(fileBytes(target), before);
+    }
     // No half-written file is left behind either.
     const QStringList expectedEntries = refusal == QLatin1String("missing folder")
         ? QStringList() : QStringList{QStringLiteral("vindre.ini")};
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
              expectedEntries);
+}
+
+// The new file takes the old one's place: through a link the file it points to, with
+// the old file's owner and mode.
+void TestIniFile::savedInPlace_data()
+{
+    QTest::addColumn<QString>("setup");
+
+    QTest::newRow("a link to a file not made yet") << "dangling link";
+    QTest::newRow("a link to a file") << "link";
+    QTest::newRow("another user's file") << "owner";
+}
+
+void TestIniFile::savedInPlace()
+{
+    QFETCH(QString, setup);
+
+    const bool throughLink = setup.endsWith(QLatin1String("link"));
+    if (throughLink)
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("real")));
+    const QString target = throughLink ? m_dir->filePath(QStringLiteral("real/settings.ini")) : path();
+    const QByteArray targetName = QFile::encodeName(target);
+    if (throughLink)
+        QVERIFY(::symlink("real/settings.ini", QFile::encodeName(path()).constData()) == 0);
+    if (setup != QLatin1String("dangling link"))
+        QVERIFY(writeFileBytes(target, mainSection("X=1\r\n")));
+    if (setup == QLatin1String("owner")) {
+        if (::geteuid() != 0)
+            QSKIP("only root may give a file to another user");
+        QVERIFY(::chown(targetName.constData(), 65534, 65534) == 0);
+        QVERIFY(::chmod(targetName.constData(), 0640) == 0);
+    }
+
+    TIniFile ini(path());
+    for (const Write &write : kCloseWrites)
+        ini.writeInteger("Main", write.key, write.value);
+    ini.writeBool("Main", "ClipTransLower", false);
+    ini.updateFile();
+
+    QCOMPARE(fileBytes(target),
+             mainSection("X=199\r\nY=397\r\nColorR=255\r\nColorG=128\r\nColorB=0\r\nClipTransLower=0\r\n"));
+    QCOMPARE(QFileInfo(path()).isSymLink(), throughLink);
+    if (throughLink)
+        QCOMPARE(QFileInfo(path()).symLinkTarget(), target);
+    struct stat status = {};
+    QVERIFY(::stat(targetName.constData(), &status) == 0);
+    if (setup == QLatin1String("owner")) {
+        QCOMPARE(status.st_uid, uid_t(65534));
+        QCOMPARE(status.st_gid, gid_t(65534));
+        QCOMPARE(status.st_mode & 07777, mode_t(0640));
+    }
+    QCOMPARE(QDir(QFileInfo(target).path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{QFileInfo(target).fileName()});
 }
 
 QTEST_GUILESS_MAIN(TestIniFile)
