@@ -17,6 +17,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+// The icon's resource is compiled into the static library; without a reference from
+// the program the linker leaves it out. Outside any namespace, as the macro requires.
+static void initResources()
+{
+    Q_INIT_RESOURCE(vindre);
+}
+
 namespace {
 
 QString g_title;
@@ -89,6 +96,7 @@ int run(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
+    initResources();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vindre.xpm")));
     installFont();
     installQtTranslations(app);
