@@ -2,6 +2,7 @@
 
 #include "about/about.h"
 #include "picker/main.h"
+#include "shell/clipboardkeeper.h"
 #include "shell/exception.h"
 #include "shell/exceptiondisplay.h"
 #include "shell/quitrequest.h"
@@ -88,6 +89,9 @@ QWidget *ownerWindow()
 
 int run(int argc, char *argv[])
 {
+    if (ClipboardKeeper::isKeeperCommand(argc, argv))
+        return ClipboardKeeper::runKeeperCommand(argc, argv);
+
     if (!displayAvailable()) {
         std::fputs("vindre: no X display to show the window on (DISPLAY is not set).\n"
                    "Start it on a desktop, or under a virtual one: xvfb-run -a ./vindre\n",
@@ -116,6 +120,8 @@ int run(int argc, char *argv[])
     QuitRequest quitRequest(VND_MAIN);
     VND_MAIN->show();
     app.exec();
+    // Copied text stays on the clipboard after the program has ended.
+    ClipboardKeeper::startIfNeeded();
 
     destroyForm(VND_ABOUT);
     destroyForm(VND_MAIN);
