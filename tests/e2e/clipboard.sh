@@ -34,10 +34,10 @@ copy_and_close() {
 copy_and_close End
 check "exit code with the clipboard owned" "0" "$APP_CODE"
 check "the code is still on the clipboard" "#FF0000" "$(wait_clipboard '#FF0000')"
-check "as UTF8_STRING" "#FF0000" "$(xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null || true)"
-check "as STRING" "#FF0000" "$(xclip -o -selection clipboard -t STRING 2>/dev/null || true)"
+check "as UTF8_STRING" "#FF0000" "$(timeout 5 xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null || true)"
+check "as STRING" "#FF0000" "$(timeout 5 xclip -o -selection clipboard -t STRING 2>/dev/null || true)"
 check "TARGETS" "STRING TARGETS TEXT TIMESTAMP UTF8_STRING text/plain text/plain;charset=utf-8" \
-    "$(xclip -o -selection clipboard -t TARGETS 2>/dev/null | LC_ALL=C sort | xargs)"
+    "$(timeout 5 xclip -o -selection clipboard -t TARGETS 2>/dev/null | LC_ALL=C sort | xargs)"
 keeper=$(keeper_pid)
 check "one keeper" "1" "$(echo "$keeper" | grep -c '^[0-9]')"
 if [ -n "$keeper" ]; then
