@@ -2,6 +2,7 @@
 
 #include "about/about.h"
 #include "picker/main.h"
+#include "shell/clipboardkeeper.h"
 #include "shell/commandline.h"
 #include "shell/displaychoice.h"
 #include "shell/exception.h"
@@ -20,6 +21,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+
+// The icon's resource is compiled into the static library; without a reference from
+// the program the linker leaves it out. Outside any namespace, as the macro requires.
+static void initResources()
+{
+    Q_INIT_RESOURCE(vindre);
+}
 
 namespace {
 
@@ -90,6 +98,8 @@ QWidget *ownerWindow()
 
 int run(int argc, char *argv[])
 {
+    if (ClipboardKeeper::isKeeperCommand(argc, argv))
+        return ClipboardKeeper::runKeeperCommand(argc, argv);
     if (const std::optional<int> exitCode = answerCommandLine(argc, argv))
         return *exitCode;
     // Where Qt cannot connect it aborts, leaving a core file; say what is wrong instead.
@@ -100,6 +110,7 @@ int run(int argc, char *argv[])
     }
 
     QApplication app(display.argc(), display.argv());
+    initResources();
     QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Vindre"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vindre.xpm")));
     installFont();
@@ -120,6 +131,8 @@ int run(int argc, char *argv[])
     QuitRequest quitRequest(VND_MAIN);
     VND_MAIN->show();
     app.exec();
+    // Copied text stays on the clipboard after the program has ended.
+    ClipboardKeeper::startIfNeeded();
 
     destroyForm(VND_ABOUT);
     destroyForm(VND_MAIN);

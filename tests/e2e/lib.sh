@@ -14,6 +14,10 @@ XVFB_PID=
 WM_PID=
 FAILURES=0
 CHECKS=0
+# A sanitized build writes its reports into files here, also from processes whose
+# output goes nowhere; finish() fails on any.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}log_path=$WORK/sanitizer"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:+$UBSAN_OPTIONS:}log_path=$WORK/sanitizer"
 
 cleanup() {
     [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null || true
@@ -59,7 +63,9 @@ start_display() {
 start_app() {
     "$@" "$VINDRE" >"$WORK/app.log" 2>&1 &
     APP_PID=$!
-    MAIN_WIN=$(wait_window "ヴィンドレ 051113")
+    MAIN_WIN=$(wait_window "ヴィンドレ 051113") || {
+        cat "$WORK/app.log"; sanitizer_reports; exit 1
+    }
 }
 
 # Waits for a visible window with exactly this name; prints its id.
@@ -121,7 +127,8 @@ screen_hash() {
     import -window root -crop "$3x$4+$1+$2" -depth 8 rgb:- 2>/dev/null | md5sum | cut -d' ' -f1
 }
 
-clipboard() { xclip -selection clipboard -o 2>/dev/null || true; }
+# Bounded: a request to an owner that dies before answering is never answered.
+clipboard() { timeout 5 xclip -selection clipboard -o 2>/dev/null || true; }
 
 # Presses a key in the given window, as typed on the keyboard.
 key() {
@@ -143,7 +150,18 @@ check() {
     fi
 }
 
+sanitizer_reports() {
+    cat "$WORK"/sanitizer.* 2>/dev/null || true
+    grep -E -A40 'ERROR: AddressSanitizer|ERROR: LeakSanitizer|runtime error:' "$WORK/app.log" 2>/dev/null || true
+}
+
 finish() {
+    local reports
+    reports=$(sanitizer_reports)
+    # The headline; a report starts with blank and ruled lines.
+    check "no sanitizer report" "" "$(grep -m1 -E 'ERROR|runtime error' <<<"$reports" ||
+        sed '/^[[:space:]]*$/d' <<<"$reports" | head -n1)"
+    [ -z "$reports" ] || echo "$reports"
     echo "$((CHECKS - FAILURES)) passed, $FAILURES failed"
     [ "$FAILURES" -eq 0 ]
 }

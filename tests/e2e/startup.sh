@@ -42,6 +42,24 @@ read -r cx cy < <(client_origin "$MAIN_WIN")
 menu_h=$(( ${geometry#*x} - 103 ))
 sx=$((cx + 300)); sy=$((cy + menu_h + 20))
 shot startup
+
+# The window manager's icon: the program's own 32 x 32 palette, pixel for pixel as
+# drawn in the XPM (ARGB, fully transparent pixels as 0), not the generic icon.
+icon_pixels_from_xpm() {
+    convert "$(dirname "$0")/../../resources/vindre.xpm" -depth 8 rgba:- | od -An -v -tu1 -w4 |
+        awk '{ printf "%.0f\n", $4 == 0 ? 0 : (($4 * 256 + $1) * 256 + $2) * 256 + $3 }'
+}
+# The pixels of the 32 x 32 entry of _NET_WM_ICON, which may hold several sizes.
+icon_pixels_of_window() {
+    xprop -id "$1" -notype -f _NET_WM_ICON 32c ' $0+\n' _NET_WM_ICON | sed 's/^_NET_WM_ICON//' |
+        tr ',' '\n' | awk '{ v[n++] = $1 } END {
+            for (i = 0; i + 1 < n; i += 2 + w * h) {
+                w = v[i] + 0; h = v[i + 1] + 0
+                if (w == 32 && h == 32) { for (j = 0; j < w * h; j++) print v[i + 2 + j]; exit }
+            } }'
+}
+check "_NET_WM_ICON pixels equal to the XPM" "1024" \
+    "$(paste -d' ' <(icon_pixels_from_xpm) <(icon_pixels_of_window "$MAIN_WIN") | awk '$1 == $2 { n++ } END { print n + 0 }')"
 check "swatch black at start" "0,0,0" "$(screen_pixel $sx $sy)"
 
 # End on the focused red scroll bar takes red to 255.

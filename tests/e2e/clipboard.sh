@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# What was copied stays on the clipboard after the program has ended: with no
+# clipboard manager a small process of ours keeps offering it until another program
+# copies or the display goes away; with one, Qt hands the text over to it.
+source "$(dirname "$0")/lib.sh"
+start_display
+
+keeper_pid() { pgrep -f -x "$VINDRE --keep-clipboard [0-9]+" || true; }
+# Waits up to five seconds for a process to end; prints "gone" or "running".
+wait_gone() {
+    [ -n "$1" ] || { echo "no process"; return; }
+    for _ in $(seq 100); do
+        kill -0 "$1" 2>/dev/null || { echo gone; return; }
+        sleep 0.05
+    done
+    echo running
+}
+# The keeper takes the clipboard a moment after the program has gone.
+wait_clipboard() {
+    for _ in $(seq 100); do
+        [ "$(clipboard)" = "$1" ] && break
+        sleep 0.05
+    done
+    clipboard
+}
+copy_and_close() {
+    start_app
+    key "$MAIN_WIN" "$1"
+    key "$MAIN_WIN" F5
+    close_by_wm "$MAIN_WIN"
+    wait_app
+}
+
+copy_and_close End
+check "exit code with the clipboard owned" "0" "$APP_CODE"
+check "the code is still on the clipboard" "#FF0000" "$(wait_clipboard '#FF0000')"
+check "as UTF8_STRING" "#FF0000" "$(timeout 5 xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null || true)"
+check "as STRING" "#FF0000" "$(timeout 5 xclip -o -selection clipboard -t STRING 2>/dev/null || true)"
+check "TARGETS" "STRING TARGETS TEXT TIMESTAMP UTF8_STRING text/plain text/plain;charset=utf-8" \
+    "$(timeout 5 xclip -o -selection clipboard -t TARGETS 2>/dev/null | LC_ALL=C sort | xargs)"
+keeper=$(keeper_pid)
+check "one keeper" "1" "$(echo "$keeper" | grep -c '^[0-9]')"
+if [ -n "$keeper" ]; then
+    check "keeper in a session of its own" "$keeper" "$(ps -o sid= -p "$keeper" | tr -d ' ')"
+    check "keeper holds no folder" "/" "$(readlink "/proc/$keeper/cwd")"
+    check "keeper writes nowhere" "/dev/null /dev/null" "$(readlink "/proc/$keeper/fd/1") $(readlink "/proc/$keeper/fd/2")"
+fi
+echo x | xclip -selection clipboard
+check "keeper ends when another program copies" "gone" "$(wait_gone "$keeper")"
+check "the other program's text" "x" "$(clipboard)"
+
+# A clipboard manager is there: it is asked to take the text, and no keeper starts.
+/usr/bin/python3 "$(dirname "$0")/clipboardmanager.py" >"$WORK/manager.log" 2>&1 &
+MANAGER_PID=$!
+for _ in $(seq 100); do grep -q ready "$WORK/manager.log" && break; sleep 0.05; done
+copy_and_close F2
+check "exit code with a clipboard manager" "0" "$APP_CODE"
+check "the manager was asked to save the text" "SAVE_TARGETS" "$(grep -x SAVE_TARGETS "$WORK/manager.log" || true)"
+check "no keeper with a clipboard manager" "" "$(keeper_pid)"
+kill "$MANAGER_PID"
+wait "$MANAGER_PID" 2>/dev/null || true
+
+# The display goes away: so does the keeper. The colour saved last was cyan.
+copy_and_close F2
+check "keeper offers the new code" "#FF0000" "$(wait_clipboard '#FF0000')"
+keeper=$(keeper_pid)
+kill "$WM_PID" "$XVFB_PID"
+wait "$WM_PID" "$XVFB_PID" 2>/dev/null || true
+WM_PID= XVFB_PID=
+check "keeper ends with the display" "gone" "$(wait_gone "$keeper")"
+
+finish
