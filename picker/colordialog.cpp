@@ -28,10 +28,6 @@ void keepCustomColoursForTheRun()
     Q_UNUSED(done);
 }
 
-} // namespace
-
-namespace {
-
 // Under Wayland the dialog's own screen picking reads nothing, so its button asks the
 // desktop portal instead; where no portal can pick, the dialog picks as before.
 void pickScreenColorThroughPortal(QColorDialog *dialog)

@@ -71,8 +71,7 @@ void ScreenColorPortal::pick(QWindow *window)
     m_parentWindow = parentWindowOf(window);
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        finish();
-        emit unavailable();
+        giveUp();
         return;
     }
     // Colour picking came with the second version of the screenshot interface.
@@ -89,8 +88,7 @@ void ScreenColorPortal::versionRead(QDBusPendingCallWatcher *watcher)
     watcher->deleteLater();
     const QDBusPendingReply<QDBusVariant> reply = *watcher;
     if (reply.isError() || reply.value().variant().toUInt() < pickColorVersion) {
-        finish();
-        emit unavailable();
+        giveUp();
         return;
     }
 
@@ -116,8 +114,7 @@ void ScreenColorPortal::requestSent(QDBusPendingCallWatcher *watcher)
         return;
     const QDBusPendingReply<QDBusObjectPath> reply = *watcher;
     if (reply.isError()) {
-        finish();
-        emit unavailable();
+        giveUp();
         return;
     }
     // A portal older than the handle token answers on a path of its own choosing.
@@ -160,4 +157,10 @@ void ScreenColorPortal::finish()
 {
     stopListening();
     m_busy = false;
+}
+
+void ScreenColorPortal::giveUp()
+{
+    finish();
+    emit unavailable();
 }

@@ -41,6 +41,8 @@ private:
     void listen(const QString &requestPath);
     void stopListening();
     void finish();
+    // No portal that can pick: the caller picks another way.
+    void giveUp();
 
     bool m_busy = false;
     QString m_parentWindow;
