@@ -270,7 +270,7 @@ void TVND_MAIN::FormClose(QObject *, TCloseAction &Action)
         settings.writeInteger("Main", "ColorG", ui->SC_G->value());
         settings.writeInteger("Main", "ColorB", ui->SC_B->value());
         settings.writeBool("Main", "ClipTransLower", ui->M_ClipTransLower->isChecked());
-        location.save(settings);
+        settings.updateFile();
         return;
     } catch (const Exception &e) {
         refusal = e.message();

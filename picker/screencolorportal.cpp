@@ -125,6 +125,10 @@ void ScreenColorPortal::requestSent(QDBusPendingCallWatcher *watcher)
 
 void ScreenColorPortal::handleResponse(uint response, const QVariantMap &results)
 {
+    // Only the first answer to a request counts: a second one may already be queued
+    // when the first ends the listening.
+    if (!m_busy)
+        return;
     finish();
     // 0: picked; 1: the user cancelled; 2: the picker ended some other way.
     const QColor color = response == 0 ? colorOf(results) : QColor();

@@ -132,7 +132,7 @@ int run(int argc, char *argv[])
     VND_MAIN->show();
     app.exec();
     // Copied text stays on the clipboard after the program has ended.
-    ClipboardKeeper::startIfNeeded();
+    ClipboardKeeper::startIfNeeded(display.display());
 
     destroyForm(VND_ABOUT);
     destroyForm(VND_MAIN);

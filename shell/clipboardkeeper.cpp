@@ -5,7 +5,6 @@
 #include <QMimeData>
 #include <QString>
 
-#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -44,18 +43,15 @@ xcb_window_t selectionOwner(xcb_connection_t *connection, xcb_atom_t selection)
     return owner;
 }
 
-// A fresh process from our own executable: forking the running program would copy
-// it without the threads its libraries keep. In a session of its own, with nothing
-// of ours open but the socket the text comes through, so it holds no terminal, file
-// or folder, and the program is free to end at once.
-bool spawnKeeper(const QByteArray &text, xcb_window_t formerOwner)
+// A fresh process of the running program itself: forking would copy the program
+// without the threads its libraries keep, and a path, looked up again now, may name
+// another file since the program started (an upgrade, a rebuild). /proc/self/exe is
+// the file this process runs, replaced or not, so the keeper keeps that file mapped
+// while it runs. In a session of its own, with nothing of ours open but the socket
+// the text comes through, so it holds no terminal, other file or folder, and the
+// program is free to end at once.
+bool spawnKeeper(const QByteArray &text, xcb_window_t formerOwner, const QByteArray &display)
 {
-    char executable[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", executable, sizeof executable - 1);
-    if (length <= 0)
-        return false;
-    executable[length] = '\0';
-
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
         return false;
@@ -78,12 +74,13 @@ bool spawnKeeper(const QByteArray &text, xcb_window_t formerOwner)
     posix_spawnattr_setsigdefault(&attributes, &all);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
+    QByteArray name("vindre");
+    QByteArray option(kKeeperOption);
     QByteArray owner = QByteArray::number(formerOwner);
-    char option[sizeof kKeeperOption];
-    std::memcpy(option, kKeeperOption, sizeof option);
-    char *arguments[] = {executable, option, owner.data(), nullptr};
+    QByteArray displayName = display;
+    char *arguments[] = {name.data(), option.data(), owner.data(), displayName.data(), nullptr};
     pid_t pid = 0;
-    const int failure = ::posix_spawn(&pid, executable, &actions, &attributes, arguments, environ);
+    const int failure = ::posix_spawn(&pid, "/proc/self/exe", &actions, &attributes, arguments, environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     ::close(ends[1]);
@@ -97,6 +94,17 @@ bool spawnKeeper(const QByteArray &text, xcb_window_t formerOwner)
     }
     ::close(ends[0]);
     return !failure;
+}
+
+QByteArray notifyEvent(const xcb_selection_notify_event_t &notify)
+{
+    // xcb_send_event passes on 32 bytes whatever the event's own size, and the server
+    // hands them to a client that may be anyone's: the rest must be zeros, not
+    // whatever lay beside the event in our memory.
+    QByteArray event(32, '\0');
+    static_assert(sizeof notify <= 32);
+    std::memcpy(event.data(), &notify, sizeof notify);
+    return event;
 }
 
 } // namespace
@@ -156,10 +164,10 @@ xcb_timestamp_t ClipboardKeeper::serverTime()
     return XCB_CURRENT_TIME;
 }
 
-bool ClipboardKeeper::serve(std::uint32_t formerOwner)
+bool ClipboardKeeper::serve(const QByteArray &display, std::uint32_t formerOwner)
 {
     int screenNumber = 0;
-    m_connection = xcb_connect(nullptr, &screenNumber);
+    m_connection = xcb_connect(display.constData(), &screenNumber);
     if (xcb_connection_has_error(m_connection))
         return false;
     xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
@@ -189,13 +197,16 @@ bool ClipboardKeeper::serve(std::uint32_t formerOwner)
     if (selectionOwner(m_connection, clipboard) != m_window)
         return false;
 
-    // Until another program copies (SelectionClear) or the display goes away (no event).
+    // Until another program copies (SelectionClear) or the display goes away (no
+    // event). Any client may send a SelectionClear of its own making; only the
+    // server's means the clipboard has gone to someone else.
     while (xcb_generic_event_t *event = xcb_wait_for_event(m_connection)) {
         const uint8_t type = event->response_type & 0x7F;
+        const bool fromServer = (event->response_type & 0x80) == 0;
         if (type == XCB_SELECTION_REQUEST)
             reply(*reinterpret_cast<xcb_selection_request_event_t *>(event));
         std::free(event);
-        if (type == XCB_SELECTION_CLEAR)
+        if (type == XCB_SELECTION_CLEAR && fromServer)
             break;
     }
     return true;
@@ -233,12 +244,11 @@ void ClipboardKeeper::reply(const xcb_selection_request_event_t &request)
     notify.selection = request.selection;
     notify.target = request.target;
     notify.property = given ? property : xcb_atom_t(XCB_ATOM_NONE);
-    xcb_send_event(m_connection, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
-                   reinterpret_cast<const char *>(&notify));
+    xcb_send_event(m_connection, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, notifyEvent(notify).constData());
     xcb_flush(m_connection);
 }
 
-bool ClipboardKeeper::startIfNeeded()
+bool ClipboardKeeper::startIfNeeded(const QByteArray &display)
 {
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (!clipboard->ownsClipboard())
@@ -257,12 +267,12 @@ bool ClipboardKeeper::startIfNeeded()
     // A clipboard manager takes the text over as Qt shuts down.
     if (selectionOwner(connection, internAtom(connection, "CLIPBOARD_MANAGER")) != XCB_WINDOW_NONE)
         return false;
-    return spawnKeeper(text, selectionOwner(connection, internAtom(connection, "CLIPBOARD")));
+    return spawnKeeper(text, selectionOwner(connection, internAtom(connection, "CLIPBOARD")), display);
 }
 
 bool ClipboardKeeper::isKeeperCommand(int argc, char *argv[])
 {
-    return argc == 3 && std::strcmp(argv[1], kKeeperOption) == 0;
+    return argc == 4 && std::strcmp(argv[1], kKeeperOption) == 0;
 }
 
 int ClipboardKeeper::runKeeperCommand(int, char *argv[])
@@ -276,5 +286,5 @@ int ClipboardKeeper::runKeeperCommand(int, char *argv[])
     if (text.isEmpty() || text.size() > kMaxText)
         return EXIT_FAILURE;
     ClipboardKeeper keeper(text);
-    return keeper.serve(formerOwner) ? EXIT_SUCCESS : EXIT_FAILURE;
+    return keeper.serve(QByteArray(argv[3]), formerOwner) ? EXIT_SUCCESS : EXIT_FAILURE;
 }

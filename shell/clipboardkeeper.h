@@ -12,8 +12,8 @@ struct xcb_selection_request_event_t;
 // Copied text outlives the program, as users expect of a clipboard. On X11 the
 // text lives in its owner, so when the program ends while it owns the clipboard
 // and no clipboard manager is there to take the text over, a small process of
-// ours, started afresh from the same executable, keeps offering it until another
-// program copies something or the display goes away.
+// ours, the running program started afresh, keeps offering it on the same display
+// until another program copies something or the display goes away.
 class ClipboardKeeper
 {
 public:
@@ -29,10 +29,11 @@ public:
     ClipboardKeeper(const ClipboardKeeper &) = delete;
     ClipboardKeeper &operator=(const ClipboardKeeper &) = delete;
 
-    // Takes the clipboard, unless another program than formerOwner (our own window
-    // at hand-over) has copied in the meantime, and answers requests until it
-    // loses it. False when the clipboard could not be taken at all.
-    bool serve(std::uint32_t formerOwner);
+    // Takes the clipboard of display (an X display name; empty for $DISPLAY), unless
+    // another program than formerOwner (our own window at hand-over) has copied in
+    // the meantime, and answers requests until it loses it. False when the clipboard
+    // could not be taken at all.
+    bool serve(const QByteArray &display, std::uint32_t formerOwner);
 
     // The targets offered, TARGETS and TIMESTAMP included.
     static QList<QByteArray> targets();
@@ -40,9 +41,10 @@ public:
     static std::optional<Answer> answer(const QByteArray &target, const QByteArray &utf8Text);
 
     // Run by the program once its event loop has ended, with the application still
-    // there: starts the keeper when we own the clipboard with our text and no
-    // clipboard manager takes it. Never waits for the keeper. True when one started.
-    static bool startIfNeeded();
+    // there: starts the keeper on display, the one the program used, when we own the
+    // clipboard with our text and no clipboard manager takes it. Never waits for the
+    // keeper. True when one started.
+    static bool startIfNeeded(const QByteArray &display);
 
     // The keeper's own process: the program started with the internal option.
     static bool isKeeperCommand(int argc, char *argv[]);

@@ -27,8 +27,11 @@ QString help(const QString &settingsPath)
                "\n"
                "The window's place, the colour and the lower-case option are kept in\n"
                "  %1\n"
-               "beside the program when its folder may be written or the file is already there,\n"
-               "else in $XDG_CONFIG_HOME/vindre/ (by default ~/.config/vindre/).\n")
+               "An installed copy, one whose desktop entry lies in ../share/applications/ seen\n"
+               "from its folder (as cmake --install and the package put it), keeps each user's\n"
+               "file in $XDG_CONFIG_HOME/vindre/ (by default ~/.config/vindre/), root's too.\n"
+               "Any other copy keeps the file beside itself when this user may write that\n"
+               "folder or that file, and else in $XDG_CONFIG_HOME/vindre/ as well.\n")
         .arg(kept);
 }
 

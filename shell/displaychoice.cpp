@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -20,10 +21,10 @@ char kXcb[] = "xcb";
 char kWayland[] = "wayland";
 
 // The value of one of Qt's own options, spelt with one dash or two; the last one
-// counts, as in Qt.
-QByteArray optionValue(int argc, char *argv[], const char *option)
+// counts, as in Qt. Nothing when the option is not given with a value.
+std::optional<QByteArray> optionValue(int argc, char *argv[], const char *option)
 {
-    QByteArray value;
+    std::optional<QByteArray> value;
     for (int i = 1; i + 1 < argc; ++i) {
         const char *name = std::strncmp(argv[i], "--", 2) == 0 ? argv[i] + 1 : argv[i];
         if (std::strcmp(name, option) == 0)
@@ -111,17 +112,19 @@ DisplayChoice::DisplayChoice(int argc, char *argv[])
     : m_argc(argc)
     , m_argv(argv, argv + argc)
 {
-    QByteArray display = optionValue(argc, argv, "-display");
-    if (display.isEmpty())
-        display = qgetenv("DISPLAY");
-    QByteArray chosen = optionValue(argc, argv, "-platform");
-    if (chosen.isEmpty())
-        chosen = qgetenv("QT_QPA_PLATFORM");
+    m_display = optionValue(argc, argv, "-display").value_or(QByteArray());
+    if (m_display.isEmpty())
+        m_display = qgetenv("DISPLAY");
+    const std::optional<QByteArray> platformOption = optionValue(argc, argv, "-platform");
+    const QByteArray chosen = platformOption ? *platformOption : qgetenv("QT_QPA_PLATFORM");
 
     char *plugin = nullptr;
-    if (!chosen.isEmpty())
-        m_found = anyCanStart(chosen, display);
-    else if (xServerAnswers(display))
+    // An empty -platform names no plugin at all, and Qt aborts on it.
+    if (platformOption && platformOption->isEmpty())
+        m_found = false;
+    else if (!chosen.isEmpty())
+        m_found = anyCanStart(chosen, m_display);
+    else if (xServerAnswers(m_display))
         plugin = kXcb;
     else if (waylandUsable())
         plugin = kWayland;

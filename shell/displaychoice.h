@@ -24,10 +24,14 @@ public:
     int &argc() { return m_argc; }
     char **argv() { return m_argv.data(); }
 
+    // The X display the program connects to: Qt's -display option, else $DISPLAY.
+    const QByteArray &display() const { return m_display; }
+
     // What the program says on standard error when nothing was found.
     static const char *missingMessage();
 
 private:
+    QByteArray m_display;
     bool m_found = false;
     int m_argc = 0;
     std::vector<char *> m_argv;

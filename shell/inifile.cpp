@@ -1,12 +1,13 @@
 #include "shell/inifile.h"
 
 #include "shell/exception.h"
+#include "shell/resolvedfile.h"
 
 #include <QByteArrayView>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <utility>
@@ -22,18 +23,21 @@ constexpr qint64 kLargestFile = 16 * 1024 * 1024;
 
 enum class Reading { Missing, Read, Unreadable };
 
-// Follows links, opens without waiting for a writer (a FIFO) and looks at what was
-// opened, not at the name, which may point elsewhere by then.
-Reading readFile(const QString &fileName, QByteArray &bytes)
+// Opens without following a link (the name was resolved to no link, and one put
+// there since is not ours to follow) and without waiting for a writer (a FIFO), and
+// looks at what was opened, not at the name, which may point elsewhere by then.
+Reading readFile(const ResolvedFile &file, QByteArray &bytes, std::optional<struct stat> &status)
 {
-    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (!file.isResolved())
+        return file.status() == ResolvedFile::Status::NoFolder ? Reading::Missing : Reading::Unreadable;
+    const int fd = ::openat(file.folder(), file.name().constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
-        return errno == ENOENT || errno == ENOTDIR ? Reading::Missing : Reading::Unreadable;
+        return errno == ENOENT ? Reading::Missing : Reading::Unreadable;
     Reading result = Reading::Unreadable;
-    struct stat status = {};
-    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= kLargestFile) {
+    status.emplace();
+    if (::fstat(fd, &*status) == 0 && S_ISREG(status->st_mode) && status->st_size <= kLargestFile) {
         // Read up to one byte past the limit, so a file growing meanwhile is caught too.
-        bytes.resize(qsizetype(status.st_size) + 1);
+        bytes.resize(qsizetype(status->st_size) + 1);
         qsizetype size = 0;
         for (;;) {
             if (size == bytes.size()) {
@@ -61,18 +65,32 @@ Reading readFile(const QString &fileName, QByteArray &bytes)
     return result;
 }
 
-// The new file is made by whoever saves; root saving a user's file must not take it
-// over. Someone else may only hand it to a group of theirs, or not at all.
-bool keepOwner(const QString &fileName, int fd)
+bool writeAll(int fd, const QByteArray &bytes)
 {
-    struct stat status = {};
-    if (::stat(QFile::encodeName(fileName).constData(), &status) != 0)
-        return true;
-    if (::fchown(fd, status.st_uid, status.st_gid) == 0)
+    for (qsizetype written = 0; written < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, std::size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        written += n;
+    }
+    return true;
+}
+
+// The new file is made by whoever saves, so it takes the old one's mode and owner;
+// root saving a user's file must not take it over. Someone else may only hand it
+// to a group of theirs, or not at all. The mode first: a change of owner may bar
+// changing it afterwards.
+bool keepModeAndOwner(int fd, const struct stat &original)
+{
+    if (::fchmod(fd, original.st_mode & 0777) != 0)
+        return false;
+    if (::fchown(fd, original.st_uid, original.st_gid) == 0)
         return true;
     if (errno != EPERM)
         return false;
-    [[maybe_unused]] const int group = ::fchown(fd, uid_t(-1), status.st_gid);
+    [[maybe_unused]] const int group = ::fchown(fd, uid_t(-1), original.st_gid);
     return true;
 }
 
@@ -236,10 +254,19 @@ QByteArray encode(Encoding encoding, const QByteArray &text)
 
 } // namespace IniText
 
-TIniFile::TIniFile(QString fileName)
-    : m_fileName(std::move(fileName))
+TIniFile::TIniFile(const QString &fileName)
+    : m_fileName(QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath()))
+    , m_localFileName(QFile::encodeName(fileName))
 {
 }
+
+TIniFile::TIniFile(const QByteArray &localFileName)
+    : m_fileName(QFile::decodeName(localFileName))
+    , m_localFileName(localFileName)
+{
+}
+
+TIniFile::~TIniFile() = default;
 
 int TIniFile::readInteger(const QByteArray &section, const QByteArray &key, int defaultValue)
 {
@@ -269,29 +296,53 @@ void TIniFile::updateFile()
 {
     if (!m_changed)
         return;
-    // QSaveFile writes a temporary file beside the old one, flushes it to the disk and
-    // renames it over the old one; through a link it replaces the file linked to, and
-    // the link stays. It refuses a read-only file, although the rename would get past
-    // it, and a read-only folder. A file that could not be read is never replaced:
-    // whatever else it held would be lost. Unbuffered, so that a write the disk cuts
-    // short shows in write()'s result: commit() takes no notice of a failure that
-    // comes up only when a buffer is flushed, and would put a truncated file in place.
     const QByteArray bytes = IniText::encode(m_encoding, document().text());
-    QSaveFile file(m_fileName);
-    const bool written = !m_unreadable && file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
-        && keepOwner(m_fileName, file.handle()) && file.write(bytes) == bytes.size() && file.commit();
-    if (!written) {
-        const QString path = QDir::toNativeSeparators(QFileInfo(m_fileName).absoluteFilePath());
-        throw EIniFileException(QStringLiteral("%1 に書き込めません").arg(path));
-    }
+    // A file that could not be read is never replaced: whatever else it held would be lost.
+    if (m_unreadable || !m_file->isResolved() || !replaceFile(bytes))
+        throw EIniFileException(QStringLiteral("%1 に書き込めません").arg(m_fileName));
     m_changed = false;
+}
+
+// A new file beside the old one, flushed to the disk and renamed over it: the name
+// shows either the old file or the new one whole, whenever the writing stops. A
+// read-only file is refused, although the rename would get past it.
+bool TIniFile::replaceFile(const QByteArray &bytes)
+{
+    const int folder = m_file->folder();
+    const QByteArray &name = m_file->name();
+    if (m_original
+        && ::faccessat(folder, name.constData(), W_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; fd == -1 && attempt < 16; ++attempt) {
+        temporary = name + '.' + QByteArray::number(QRandomGenerator::system()->generate(), 36);
+        // Private until it has the old file's mode; a new file gets the usual one.
+        fd = ::openat(folder, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                      m_original ? 0600 : 0666);
+        if (fd == -1 && errno != EEXIST)
+            return false;
+    }
+    if (fd == -1)
+        return false;
+    bool written = (!m_original || keepModeAndOwner(fd, *m_original)) && writeAll(fd, bytes)
+        && ::fsync(fd) == 0;
+    written = ::close(fd) == 0 && written;
+    written = written && ::renameat(folder, temporary.constData(), folder, name.constData()) == 0;
+    if (!written)
+        ::unlinkat(folder, temporary.constData(), 0);
+    return written;
 }
 
 IniDocument &TIniFile::document()
 {
     if (!m_document) {
+        m_file = std::make_unique<ResolvedFile>(m_localFileName);
         QByteArray bytes;
-        const Reading reading = readFile(m_fileName, bytes);
+        const Reading reading = readFile(*m_file, bytes, m_original);
+        if (reading != Reading::Read)
+            m_original.reset();
         std::optional<IniText::Decoded> decoded;
         if (reading == Reading::Read)
             decoded = IniText::decode(bytes);

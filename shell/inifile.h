@@ -5,7 +5,12 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <optional>
+
+#include <sys/stat.h>
+
+class ResolvedFile;
 
 // The text of settings files, as the files users already have rely on: bytes in the
 // system's code page, or UTF-16 in either byte order after its byte order mark. The
@@ -41,17 +46,18 @@ QByteArray encode(Encoding encoding, const QByteArray &text);
 }
 
 // A settings file: read a key at a time, written as one whole. Creating one touches
-// no file; the file is read once, at the first read or write, and the writes reach
-// the disk only with updateFile(), which replaces the file whole, so a failure at
-// any moment leaves either the old file or the new one. Only a regular file (links
-// followed) of at most 16 MiB is read; anything else reads as defaults and is
-// never replaced.
+// no file; the name is resolved and the file read once, at the first read or write,
+// and the writes reach the disk only with updateFile(), which replaces the file
+// whole, so a failure at any moment leaves either the old file or the new one. Only
+// a regular file of at most 16 MiB is read, through links as ResolvedFile follows
+// them; anything else reads as defaults and is never replaced.
 class TIniFile
 {
 public:
-    explicit TIniFile(QString fileName);
-
-    const QString &fileName() const { return m_fileName; }
+    explicit TIniFile(const QString &fileName);
+    // A name as the file system has it: bytes, which need not be UTF-8.
+    explicit TIniFile(const QByteArray &localFileName);
+    ~TIniFile();
 
     // A missing file, section or key and a value that does not convert give the default.
     int readInteger(const QByteArray &section, const QByteArray &key, int defaultValue);
@@ -61,16 +67,21 @@ public:
     void writeBool(const QByteArray &section, const QByteArray &key, bool value);
 
     // Puts what was written into the file, in the file's own encoding, keeping its
-    // owner and mode; through a link, the file it points to. A refused write (a
-    // read-only file or folder, a full disk, a file that could not be read first) raises
-    // EIniFileException and leaves the file as it was. Writes not put into the file
-    // are dropped with the object.
+    // owner and mode: the very file that was read, through a link the file it points
+    // to. A refused write (a read-only file or folder, a full disk, a file that could
+    // not be read first, a link not followed) raises EIniFileException and leaves the
+    // file as it was. Writes not put into the file are dropped with the object.
     void updateFile();
 
 private:
     IniDocument &document();
+    bool replaceFile(const QByteArray &bytes);
 
     QString m_fileName;
+    QByteArray m_localFileName;
+    std::unique_ptr<ResolvedFile> m_file;
+    // The file as it was read, for its owner and mode; nothing when there was none.
+    std::optional<struct stat> m_original;
     std::optional<IniDocument> m_document;
     IniText::Encoding m_encoding = IniText::Encoding::Bytes;
     bool m_unreadable = false;

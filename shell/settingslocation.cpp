@@ -1,13 +1,10 @@
 #include "shell/settingslocation.h"
 
 #include "shell/exception.h"
-#include "shell/inifile.h"
 
 #include <QFile>
 
-#include <cerrno>
 #include <climits>
-#include <cstdlib>
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -55,7 +52,12 @@ QByteArray inFolder(const QByteArray &folder, const QByteArray &name)
 bool exists(const QByteArray &path)
 {
     struct stat info;
-    return ::lstat(path.constData(), &info) == 0;
+    return ::stat(path.constData(), &info) == 0;
+}
+
+bool writable(const QByteArray &path)
+{
+    return ::faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) == 0;
 }
 
 // Relative and empty values mean "not set" to every program that follows the XDG
@@ -90,7 +92,9 @@ SettingsLocation::SettingsLocation(const QByteArray &executable, const QByteArra
     const QByteArray programFolder = folderOf(executable);
     if (programFolder.isEmpty())
         return;
-    if (::access(programFolder.constData(), W_OK) == 0 || exists(inFolder(programFolder, kFileName))) {
+    m_installed = exists(inFolder(programFolder, QByteArrayLiteral(VINDRE_INSTALLED_ENTRY)));
+    if (!m_installed
+        && (writable(programFolder) || writable(inFolder(programFolder, kFileName)))) {
         m_folder = programFolder;
     } else {
         m_folder = configFolder(configHome, home);
@@ -98,56 +102,22 @@ SettingsLocation::SettingsLocation(const QByteArray &executable, const QByteArra
     }
 }
 
-SettingsLocation::~SettingsLocation()
-{
-    if (m_folderDescriptor != -1)
-        ::close(m_folderDescriptor);
-}
-
 QString SettingsLocation::shownPath() const
 {
     return isKnown() ? QFile::decodeName(inFolder(m_folder, kFileName)) : QString();
 }
 
-QString SettingsLocation::pathForReading()
+QByteArray SettingsLocation::pathForReading() const
 {
-    return isKnown() ? reachablePath() : QString();
+    return isKnown() ? inFolder(m_folder, kFileName) : QByteArray();
 }
 
-QString SettingsLocation::pathForWriting()
+QByteArray SettingsLocation::pathForWriting() const
 {
     if (!isKnown())
         throw EIniFileException(QStringLiteral("設定ファイル %1 を置くフォルダが見つかりません")
                                     .arg(QString::fromLatin1(kFileName)));
     if (m_inConfigHome)
         makeFolders(m_folder);
-    const QString path = reachablePath();
-    if (path.isEmpty())
-        throw EIniFileException(QStringLiteral("%1 に書き込めません").arg(shownPath()));
-    return path;
-}
-
-void SettingsLocation::save(TIniFile &settings)
-{
-    try {
-        settings.updateFile();
-    } catch (const EIniFileException &e) {
-        const QString reached = reachablePath();
-        if (reached == shownPath())
-            throw;
-        throw EIniFileException(QString(e.message()).replace(reached, shownPath()));
-    }
-}
-
-QString SettingsLocation::reachablePath()
-{
-    const QString shown = shownPath();
-    if (QFile::encodeName(shown) == inFolder(m_folder, kFileName))
-        return shown;
-    if (m_folderDescriptor == -1)
-        m_folderDescriptor = ::open(m_folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    // A folder that cannot be opened holds no file to read and takes none.
-    if (m_folderDescriptor == -1)
-        return QString();
-    return QStringLiteral("/proc/self/fd/%1/%2").arg(m_folderDescriptor).arg(QString::fromLatin1(kFileName));
+    return inFolder(m_folder, kFileName);
 }

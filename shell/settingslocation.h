@@ -3,22 +3,22 @@
 #include <QByteArray>
 #include <QString>
 
-class TIniFile;
-
 // Where the settings file vindre.ini lives, looked up anew for every reading and
 // every saving.
 //
-// Beside the program when the program's folder may be written or the file is already
-// there: a copy kept in a folder of its own, on a stick or in a build tree, carries
-// its settings along. Otherwise, installed where the user cannot write, in
-// $XDG_CONFIG_HOME/vindre/ (by default ~/.config/vindre/). "May be written" is what
-// the kernel answers for this user: root may write any folder on a writable disk, so
-// a copy that root starts from /usr/local/bin or /usr/bin keeps its file beside it,
-// and only a read-only disk sends root's settings to its home.
+// A copy that was installed keeps each user's settings in that user's
+// $XDG_CONFIG_HOME/vindre/ (by default ~/.config/vindre/), root's included, and
+// never writes beside itself. It counts as installed when its desktop entry lies
+// where installing puts it, at ../share/applications/ seen from the program's folder
+// (so /usr/bin/vindre with /usr/share/applications/, ~/.local/bin/vindre with
+// ~/.local/share/applications/).
 //
-// Folder names are bytes and need not be UTF-8. Qt's file names are text and would
-// turn such bytes into other ones, so a folder whose name does not come back the same
-// through Qt is reached through a descriptor held open while this object lives.
+// Any other copy, kept in a folder of its own, on a stick or in a build tree,
+// carries its settings along beside itself when this user may write that folder or
+// the file there. A file beside the program that this user can neither write nor
+// replace is someone else's, so this user's own file under $XDG_CONFIG_HOME is used.
+//
+// Folder names are bytes and need not be UTF-8, so the paths handed out are bytes too.
 class SettingsLocation
 {
 public:
@@ -27,32 +27,24 @@ public:
     // The same rules for a program at executable (its full path as bytes, empty when
     // it cannot be found) with these XDG_CONFIG_HOME and HOME.
     SettingsLocation(const QByteArray &executable, const QByteArray &configHome, const QByteArray &home);
-    ~SettingsLocation();
-
-    SettingsLocation(const SettingsLocation &) = delete;
-    SettingsLocation &operator=(const SettingsLocation &) = delete;
 
     // Whether there is a place at all; without one nothing can be kept.
     bool isKnown() const { return !m_folder.isEmpty(); }
     bool besideProgram() const { return isKnown() && !m_inConfigHome; }
+    bool installed() const { return m_installed; }
 
     // The file as the user knows it, for messages. Empty when there is no place.
     QString shownPath() const;
 
     // The file to read; empty when there is none to read, which reads as no file.
-    QString pathForReading();
+    QByteArray pathForReading() const;
 
     // The file to write, its folder made first when it is the user's configuration
     // folder. Raises EIniFileException when there is no place.
-    QString pathForWriting();
-
-    // Puts what was written into the file; a refusal names the file as the user knows it.
-    void save(TIniFile &settings);
+    QByteArray pathForWriting() const;
 
 private:
-    QString reachablePath();
-
     QByteArray m_folder;
     bool m_inConfigHome = false;
-    int m_folderDescriptor = -1;
+    bool m_installed = false;
 };

@@ -167,7 +167,7 @@ void TestSettingsLocation::location()
     QCOMPARE(location.shownPath(), file.isEmpty() ? QString() : QFile::decodeName(real(file)));
     QCOMPARE(location.besideProgram(), beside);
     if (file.isEmpty())
-        QCOMPARE(location.pathForReading(), QString());
+        QCOMPARE(location.pathForReading(), QByteArray());
 }
 
 void TestSettingsLocation::savedAndReadBack_data()
@@ -198,7 +198,7 @@ void TestSettingsLocation::savedAndReadBack()
         before = TIniFile(location.pathForReading()).readInteger("Main", "X", 100);
         TIniFile settings(location.pathForWriting());
         settings.writeInteger("Main", "X", 5);
-        location.save(settings);
+        settings.updateFile();
     });
     QCOMPARE(saving, QStringLiteral("(no error)"));
     QCOMPARE(before, 100);
@@ -244,7 +244,7 @@ void TestSettingsLocation::refused()
     const QString message = messageOf([&] {
         TIniFile settings(location.pathForWriting());
         settings.writeInteger("Main", "X", 5);
-        location.save(settings);
+        settings.updateFile();
     });
     // The file as the user knows it, even where it is reached some other way.
     const QString expected = named.isEmpty()
