@@ -5,7 +5,8 @@
 source "$(dirname "$0")/lib.sh"
 start_display
 
-keeper_pid() { pgrep -f -x "$VINDRE --keep-clipboard [0-9]+" || true; }
+SELECTION="/usr/bin/python3 $(dirname "$0")/selection.py"
+keeper_pid() { pgrep -f -x "vindre --keep-clipboard [0-9]+ $DISPLAY" || true; }
 # Waits up to five seconds for a process to end; prints "gone" or "running".
 wait_gone() {
     [ -n "$1" ] || { echo "no process"; return; }
@@ -30,6 +31,14 @@ copy_and_close() {
     close_by_wm "$MAIN_WIN"
     wait_app
 }
+# For a copy started by hand as $APP_PID: copies the colour and ends it.
+copy_and_close_window() {
+    MAIN_WIN=$(wait_window "ヴィンドレ 051113")
+    key "$MAIN_WIN" "$1"
+    key "$MAIN_WIN" F5
+    close_by_wm "$MAIN_WIN"
+    wait_app
+}
 
 copy_and_close End
 check "exit code with the clipboard owned" "0" "$APP_CODE"
@@ -45,6 +54,11 @@ if [ -n "$keeper" ]; then
     check "keeper holds no folder" "/" "$(readlink "/proc/$keeper/cwd")"
     check "keeper writes nowhere" "/dev/null /dev/null" "$(readlink "/proc/$keeper/fd/1") $(readlink "/proc/$keeper/fd/2")"
 fi
+check "the keeper's answer carries nothing past the event" "0000000000000000" \
+    "$(timeout 5 $SELECTION notify-tail 2>&1)"
+timeout 5 $SELECTION forge-clear
+check "a SelectionClear another client forged keeps the text" "#FF0000 running" \
+    "$(clipboard) $(kill -0 "$keeper" 2>/dev/null && echo running)"
 echo x | xclip -selection clipboard
 check "keeper ends when another program copies" "gone" "$(wait_gone "$keeper")"
 check "the other program's text" "x" "$(clipboard)"
@@ -60,9 +74,26 @@ check "no keeper with a clipboard manager" "" "$(keeper_pid)"
 kill "$MANAGER_PID"
 wait "$MANAGER_PID" 2>/dev/null || true
 
-# The display goes away: so does the keeper. The colour saved last was cyan.
+# An upgrade replaces the program's file while it runs: the keeper is the program
+# that ran, not whatever now has its name.
+rm -f "$APP_DIR/vindre.ini"
+start_app
+cp /bin/true "$WORK/replacement"
+mv "$WORK/replacement" "$VINDRE"
+copy_and_close_window F2
+check "program file replaced while running: the text stays" "#FFFFFF" "$(wait_clipboard '#FFFFFF')"
+cp "$VINDRE_BUILT" "$VINDRE"
+
+# The display given by Qt's -display option, with no DISPLAY to fall back on.
+rm -f "$APP_DIR/vindre.ini"
+env -u DISPLAY "$VINDRE" -display "$DISPLAY" >"$WORK/app.log" 2>&1 &
+APP_PID=$!
+copy_and_close_window End
+check "-display without DISPLAY: the text stays" "#FF0000" "$(wait_clipboard '#FF0000')"
+
+# The display goes away: so does the keeper. The colour saved last was red.
 copy_and_close F2
-check "keeper offers the new code" "#FF0000" "$(wait_clipboard '#FF0000')"
+check "keeper offers the new code" "#00FFFF" "$(wait_clipboard '#00FFFF')"
 keeper=$(keeper_pid)
 kill "$WM_PID" "$XVFB_PID"
 wait "$WM_PID" "$XVFB_PID" 2>/dev/null || true
