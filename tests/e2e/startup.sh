@@ -23,6 +23,9 @@ for display in unset ":$no_x"; do
 done
 
 start_display
+# An empty plugin name, which Qt would abort on, while a display answers.
+code=0; out=$(cd "$WORK" && "$VINDRE" -platform '' 2>&1) || code=$?
+check "-platform '': exit code 1 and the message" "1 $message" "$code $out"
 # Qt's own options still work: -display wins over DISPLAY.
 DISPLAY=:$no_x "$VINDRE" -display "$DISPLAY" >"$WORK/app.log" 2>&1 &
 APP_PID=$!

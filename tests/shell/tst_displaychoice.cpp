@@ -90,6 +90,8 @@ void TestDisplayChoice::choice_data()
         << QByteArrayList{noX} << QByteArrayList{"-platform", "xcb:nograb"} << false << QByteArray();
     QTest::newRow("-platform without a value") << QByteArrayList{noX} << QByteArrayList{"-platform"} << false
                                                << QByteArray();
+    QTest::newRow("Wayland, -platform with an empty value")
+        << QByteArrayList{compositor} << QByteArrayList{"-platform", ""} << false << QByteArray();
     QTest::newRow("Wayland, -platform without its value")
         << QByteArrayList{compositor} << QByteArrayList{"-style", "fusion", "-platform"} << true << QByteArray("wayland");
 }
