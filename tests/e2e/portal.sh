@@ -142,6 +142,15 @@ press_pick
 click_root
 check "with no portal, picked through X11" "#996633" "$(chosen_color)"
 
+# A portal that answers one pick twice: only the first answer counts.
+/usr/bin/python3 "$HERE/backend.py" --frontend "$PICKS" "0.2,0.4,0.8+0.8,0.4,0.2" >"$WORK/frontend.log" 2>&1 &
+FRONTEND_PID=$!
+wait_owner org.freedesktop.portal.Desktop
+restart_app
+press_pick
+wait_responses 5
+check "a pick answered twice takes the first answer" "#3366CC" "$(chosen_color)"
+
 close_by_wm "$MAIN_WIN"
 wait_app
 finish

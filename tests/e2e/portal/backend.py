@@ -1,12 +1,15 @@
 #!/usr/bin/python3
 """A desktop portal backend that picks screen colours from a script, for tests.
 
-  backend.py LOG ANSWER...
+  backend.py [--frontend] LOG ANSWER...
 
 Each colour pick takes the next ANSWER: "R,G,B" (each 0..1) picks that colour,
 "cancel" is the user cancelling, and "hold:FILE:ANSWER" gives ANSWER only once FILE
 exists, as a user taking their time. Each pick is written to LOG as
 "parent_window|answer" before it is answered.
+
+With --frontend it stands in for the portal itself, one that answers a request
+once for each of the ANSWERs joined by "+" ("R,G,B+R,G,B" answers twice).
 """
 import os
 import sys
@@ -20,8 +23,9 @@ BUS_NAME = "org.freedesktop.impl.portal.desktop.vindretest"
 SCREENSHOT = "org.freedesktop.impl.portal.Screenshot"
 PROPERTIES = "org.freedesktop.DBus.Properties"
 
-log_path = sys.argv[1]
-answers = sys.argv[2:]
+frontend = sys.argv[1] == "--frontend"
+log_path = sys.argv[1 + frontend]
+answers = sys.argv[2 + frontend:]
 
 
 def response(answer):
@@ -65,8 +69,42 @@ class Screenshot(dbus.service.Object):
         return {"version": dbus.UInt32(2)}
 
 
+class Request(dbus.service.Object):
+    @dbus.service.signal("org.freedesktop.portal.Request", signature="ua{sv}")
+    def Response(self, response, results):
+        pass
+
+
+class Frontend(dbus.service.Object):
+    @dbus.service.method("org.freedesktop.portal.Screenshot", in_signature="sa{sv}", out_signature="o",
+                         sender_keyword="sender")
+    def PickColor(self, parent_window, options, sender):
+        answer = answers.pop(0) if answers else "cancel"
+        with open(log_path, "a") as log:
+            log.write("%s|%s\n" % (parent_window, answer))
+        path = "/org/freedesktop/portal/desktop/request/%s/%s" % (
+            sender[1:].replace(".", "_"), options["handle_token"])
+        request = Request(bus, path)
+
+        def respond():
+            for part in answer.split("+"):
+                request.Response(*response(part))
+            return False
+
+        GLib.timeout_add(50, respond)
+        return path
+
+    @dbus.service.method(PROPERTIES, in_signature="ss", out_signature="v")
+    def Get(self, interface, name):
+        return dbus.UInt32(2)
+
+
 dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
 bus = dbus.SessionBus()
-Screenshot(bus, "/org/freedesktop/portal/desktop")
-name = dbus.service.BusName(BUS_NAME, bus)
+if frontend:
+    Frontend(bus, "/org/freedesktop/portal/desktop")
+    name = dbus.service.BusName("org.freedesktop.portal.Desktop", bus)
+else:
+    Screenshot(bus, "/org/freedesktop/portal/desktop")
+    name = dbus.service.BusName(BUS_NAME, bus)
 GLib.MainLoop().run()
