@@ -14,6 +14,7 @@
 #include <linux/capability.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -28,19 +29,20 @@ struct Write
 };
 const Write kCloseWrites[] = {{"X", 199}, {"Y", 397}, {"ColorR", 255}, {"ColorG", 128}, {"ColorB", 0}};
 
-// Root opens a file whatever its mode; without these two capabilities it meets the
-// mode like any other owner. Other users lose nothing.
-class FileModeApplies
+// Root without some of its capabilities: without CAP_DAC_OVERRIDE and
+// CAP_DAC_READ_SEARCH it meets a file's mode like any other owner, without CAP_CHOWN
+// it may not give a file away. Other users lose nothing.
+class WithoutCapabilities
 {
 public:
-    FileModeApplies()
+    explicit WithoutCapabilities(quint32 capabilities)
     {
         ::syscall(SYS_capget, &m_header, m_saved);
         __user_cap_data_struct lowered[2] = {m_saved[0], m_saved[1]};
-        lowered[0].effective &= ~(CAP_TO_MASK(CAP_DAC_OVERRIDE) | CAP_TO_MASK(CAP_DAC_READ_SEARCH));
+        lowered[0].effective &= ~capabilities;
         ::syscall(SYS_capset, &m_header, lowered);
     }
-    ~FileModeApplies() { ::syscall(SYS_capset, &m_header, m_saved); }
+    ~WithoutCapabilities() { ::syscall(SYS_capset, &m_header, m_saved); }
 
 private:
     __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
@@ -309,6 +311,7 @@ void TestIniFile::refusedWrite_data()
     QTest::newRow("no room for the new file") << "file size limit" << 1;
     QTest::newRow("a FIFO") << "fifo" << 100;
     QTest::newRow("a link to a device") << "device" << 100;
+    QTest::newRow("another user's link, for root") << "foreign link" << 100;
     QTest::newRow("larger than 16 MiB") << "too large" << 100;
     QTest::newRow("UTF-16 cut off in a character") << "odd UTF-16" << 100;
     // Whatever else it holds would be lost.
@@ -330,7 +333,17 @@ void TestIniFile::refusedWrite()
     } else if (refusal == QLatin1String("fifo")) {
         QVERIFY(::mkfifo(name.constData(), 0644) == 0);
     } else if (refusal == QLatin1String("device")) {
-        QVERIFY(::symlink("/dev/zero", name.constData()) == 0);
+        // A node of its own, like /dev/zero: a fault here must not reach the real one.
+        if (::mknod(QFile::encodeName(m_dir->filePath(QStringLiteral("zero"))).constData(), S_IFCHR | 0666,
+                    makedev(1, 5)) != 0)
+            QSKIP("only root may make a device node");
+        QVERIFY(::symlink("zero", name.constData()) == 0);
+    } else if (refusal == QLatin1String("foreign link")) {
+        if (::geteuid() != 0)
+            QSKIP("only root refuses another user's link");
+        QVERIFY(writeFileBytes(m_dir->filePath(QStringLiteral("root-only")), before));
+        QVERIFY(::symlink("root-only", name.constData()) == 0);
+        QVERIFY(::lchown(name.constData(), 65534, 65534) == 0);
     } else {
         if (refusal == QLatin1String("odd UTF-16"))
             before = utf16(before, true) + 'X';
@@ -339,10 +352,10 @@ void TestIniFile::refusedWrite()
             QVERIFY(::truncate(name.constData(), kLargestFile + 1) == 0);
     }
     // Writable, so only the failed read stands in the way.
-    std::optional<FileModeApplies> modeApplies;
+    std::optional<WithoutCapabilities> modeApplies;
     if (refusal == QLatin1String("unreadable")) {
         QVERIFY(::chmod(QFile::encodeName(target).constData(), 0200) == 0);
-        modeApplies.emplace();
+        modeApplies.emplace(CAP_TO_MASK(CAP_DAC_OVERRIDE) | CAP_TO_MASK(CAP_DAC_READ_SEARCH));
     }
 
     TIniFile ini(target);
@@ -384,15 +397,23 @@ void TestIniFile::refusedWrite()
     } else if (refusal == QLatin1String("fifo")) {
         QVERIFY(::lstat(name.constData(), &status) == 0 && S_ISFIFO(status.st_mode));
     } else if (refusal == QLatin1String("device")) {
-        QCOMPARE(QFileInfo(target).symLinkTarget(), QStringLiteral("/dev/zero"));
+        QVERIFY(::stat(QFile::encodeName(m_dir->filePath(QStringLiteral("zero"))).constData(), &status) == 0
+                && S_ISCHR(status.st_mode));
+    } else if (refusal == QLatin1String("foreign link")) {
+        QCOMPARE(fileBytes(m_dir->filePath(QStringLiteral("root-only"))), before);
     } else {
         if (refusal == QLatin1String("too large"))
             before += QByteArray(kLargestFile + 1 - before.size(), '\0');
         QCOMPARE(fileBytes(target), before);
     }
     // No half-written file is left behind either.
-    const QStringList expectedEntries = refusal == QLatin1String("missing folder")
-        ? QStringList() : QStringList{QStringLiteral("vindre.ini")};
+    QStringList expectedEntries{QStringLiteral("vindre.ini")};
+    if (refusal == QLatin1String("missing folder"))
+        expectedEntries.clear();
+    else if (refusal == QLatin1String("device"))
+        expectedEntries.append(QStringLiteral("zero"));
+    else if (refusal == QLatin1String("foreign link"))
+        expectedEntries.prepend(QStringLiteral("root-only"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
              expectedEntries);
 }
@@ -405,46 +426,74 @@ void TestIniFile::savedInPlace_data()
 
     QTest::newRow("a link to a file not made yet") << "dangling link";
     QTest::newRow("a link to a file") << "link";
+    // The kernel takes ".." from where e led, not from the link's own folder.
+    QTest::newRow("a link climbing out through a linked folder") << "climbing link";
     QTest::newRow("another user's file") << "owner";
+    QTest::newRow("another user's group-writable file, without the right to give it away") << "group";
+    QTest::newRow("a file of exactly 16 MiB") << "largest";
 }
 
 void TestIniFile::savedInPlace()
 {
     QFETCH(QString, setup);
 
-    const bool throughLink = setup.endsWith(QLatin1String("link"));
-    if (throughLink)
-        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("real")));
-    const QString target = throughLink ? m_dir->filePath(QStringLiteral("real/settings.ini")) : path();
+    const QDir dir(m_dir->path());
+    QString name = path();
+    QString target = path();
+    QByteArray before = mainSection("X=1\r\n");
+    // Comments stay after the keys, and fill a file up to the limit.
+    QByteArray comment;
+    if (setup == QLatin1String("dangling link") || setup == QLatin1String("link")) {
+        QVERIFY(dir.mkdir(QStringLiteral("real")));
+        target = dir.filePath(QStringLiteral("real/settings.ini"));
+        QVERIFY(::symlink("real/settings.ini", QFile::encodeName(name).constData()) == 0);
+    } else if (setup == QLatin1String("climbing link")) {
+        QVERIFY(dir.mkpath(QStringLiteral("F/n1/n2")) && dir.mkpath(QStringLiteral("F/etc")) && dir.mkdir("etc"));
+        QVERIFY(::symlink("n1/n2", QFile::encodeName(dir.filePath(QStringLiteral("F/e"))).constData()) == 0);
+        name = dir.filePath(QStringLiteral("F/vindre.ini"));
+        QVERIFY(::symlink("e/../../etc/target", QFile::encodeName(name).constData()) == 0);
+        target = dir.filePath(QStringLiteral("F/etc/target"));
+        // Where the link leads if ".." were taken as text.
+        QVERIFY(writeFileBytes(dir.filePath(QStringLiteral("etc/target")), "not ours"));
+    } else if (setup == QLatin1String("largest")) {
+        comment = ';' + QByteArray(kLargestFile - before.size() - 3, 'x') + "\r\n";
+        before += comment;
+    }
     const QByteArray targetName = QFile::encodeName(target);
-    if (throughLink)
-        QVERIFY(::symlink("real/settings.ini", QFile::encodeName(path()).constData()) == 0);
     if (setup != QLatin1String("dangling link"))
-        QVERIFY(writeFileBytes(target, mainSection("X=1\r\n")));
-    if (setup == QLatin1String("owner")) {
+        QVERIFY(writeFileBytes(target, before));
+    std::optional<WithoutCapabilities> noChown;
+    if (setup == QLatin1String("owner") || setup == QLatin1String("group")) {
         if (::geteuid() != 0)
             QSKIP("only root may give a file to another user");
-        QVERIFY(::chown(targetName.constData(), 65534, 65534) == 0);
-        QVERIFY(::chmod(targetName.constData(), 0640) == 0);
+        QVERIFY(::chown(targetName.constData(), 65534, setup == QLatin1String("group") ? 0 : 65534) == 0);
+        QVERIFY(::chmod(targetName.constData(), setup == QLatin1String("group") ? 0660 : 0640) == 0);
+        if (setup == QLatin1String("group"))
+            noChown.emplace(CAP_TO_MASK(CAP_CHOWN));
     }
 
-    TIniFile ini(path());
+    TIniFile ini(name);
+    QCOMPARE(ini.readInteger("Main", "X", 100), setup == QLatin1String("dangling link") ? 100 : 1);
     for (const Write &write : kCloseWrites)
         ini.writeInteger("Main", write.key, write.value);
     ini.writeBool("Main", "ClipTransLower", false);
     ini.updateFile();
+    noChown.reset();
 
-    QCOMPARE(fileBytes(target),
-             mainSection("X=199\r\nY=397\r\nColorR=255\r\nColorG=128\r\nColorB=0\r\nClipTransLower=0\r\n"));
-    QCOMPARE(QFileInfo(path()).isSymLink(), throughLink);
-    if (throughLink)
-        QCOMPARE(QFileInfo(path()).symLinkTarget(), target);
+    const QByteArray keys = "X=199\r\nY=397\r\nColorR=255\r\nColorG=128\r\nColorB=0\r\nClipTransLower=0\r\n";
+    QCOMPARE(fileBytes(target), mainSection(keys) + comment);
+    QCOMPARE(QFileInfo(name).isSymLink(), name != target);
     struct stat status = {};
     QVERIFY(::stat(targetName.constData(), &status) == 0);
     if (setup == QLatin1String("owner")) {
         QCOMPARE(status.st_uid, uid_t(65534));
         QCOMPARE(status.st_gid, gid_t(65534));
         QCOMPARE(status.st_mode & 07777, mode_t(0640));
+    } else if (setup == QLatin1String("group")) {
+        QCOMPARE(status.st_gid, gid_t(0));
+        QCOMPARE(status.st_mode & 07777, mode_t(0660));
+    } else if (setup == QLatin1String("climbing link")) {
+        QCOMPARE(fileBytes(dir.filePath(QStringLiteral("etc/target"))), QByteArray("not ours"));
     }
     QCOMPARE(QDir(QFileInfo(target).path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{QFileInfo(target).fileName()});

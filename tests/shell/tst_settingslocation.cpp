@@ -93,26 +93,30 @@ void TestSettingsLocation::initTestCase()
     QVERIFY(::setresuid(nobody->pw_uid, nobody->pw_uid, nobody->pw_uid) == 0);
 }
 
-// $T/app may be written; $T/kept may not, and holds a settings file; $T/sealed may
-// not, and holds none; $T/<Shift-JIS> may be written; $T/home is a home folder.
+// $T/app may be written; $T/kept may not, and holds a settings file; $T/locked may
+// not, and holds a read-only one; $T/sealed may not, and holds none; $T/<Shift-JIS>
+// may be written; $T/home is a home folder; $T/usr is an installation.
 void TestSettingsLocation::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_base = QFile::encodeName(m_dir->path());
-    for (const char *folder : {"$T/app", "$T/kept", "$T/sealed", "$T/home"})
+    for (const char *folder : {"$T/app", "$T/kept", "$T/locked", "$T/sealed", "$T/home", "$T/usr", "$T/usr/bin",
+                               "$T/usr/share", "$T/usr/share/applications"})
         QVERIFY(::mkdir(real(folder).constData(), 0755) == 0);
     QVERIFY(::mkdir(real("$T/" + kShiftJisFolder).constData(), 0755) == 0);
     QVERIFY(writeBytes(real("$T/kept/vindre.ini"), "[Main]\r\n", 0644));
-    QVERIFY(::chmod(real("$T/kept").constData(), 0555) == 0);
-    QVERIFY(::chmod(real("$T/sealed").constData(), 0555) == 0);
+    QVERIFY(writeBytes(real("$T/locked/vindre.ini"), "[Main]\r\n", 0444));
+    QVERIFY(writeBytes(real("$T/usr/share/applications/com.example.Vindre.desktop"), "[Desktop Entry]\n", 0644));
+    for (const char *folder : {"$T/kept", "$T/locked", "$T/sealed"})
+        QVERIFY(::chmod(real(folder).constData(), 0555) == 0);
 }
 
 // Qt would not find a Shift-JIS name to remove it.
 void TestSettingsLocation::cleanup()
 {
-    ::chmod(real("$T/kept").constData(), 0755);
-    ::chmod(real("$T/sealed").constData(), 0755);
+    for (const char *folder : {"$T/kept", "$T/locked", "$T/sealed"})
+        ::chmod(real(folder).constData(), 0755);
     ::nftw(m_base.constData(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
     m_dir.reset();
 }
@@ -131,6 +135,12 @@ void TestSettingsLocation::location_data()
     QTest::newRow("read-only folder holding the file")
         << QByteArray("$T/kept/vindre") << QByteArray("$T/config") << QByteArray("$T/home")
         << QByteArray("$T/kept/vindre.ini") << true;
+    QTest::newRow("read-only folder holding a read-only file: XDG_CONFIG_HOME")
+        << QByteArray("$T/locked/vindre") << QByteArray("$T/config") << QByteArray("$T/home")
+        << QByteArray("$T/config/vindre/vindre.ini") << false;
+    QTest::newRow("installed, in a folder that may be written: XDG_CONFIG_HOME")
+        << QByteArray("$T/usr/bin/vindre") << QByteArray("$T/config") << QByteArray("$T/home")
+        << QByteArray("$T/config/vindre/vindre.ini") << false;
     QTest::newRow("read-only folder: XDG_CONFIG_HOME")
         << QByteArray("$T/sealed/vindre") << QByteArray("$T/config") << QByteArray("$T/home")
         << QByteArray("$T/config/vindre/vindre.ini") << false;
