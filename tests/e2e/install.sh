@@ -46,8 +46,10 @@ fi
 start_display
 # Started as the menu starts it: the entry's Exec line, found on the PATH.
 read -r -a EXEC <<<"$(entry Exec)"
+RUN_AS=("${AS_USER[@]}")
+RUN_HOME=$HOME_DIR
 start_installed() {
-    "${AS_USER[@]}" env -u XDG_CONFIG_HOME HOME="$HOME_DIR" XDG_RUNTIME_DIR="$WORK/runtime" \
+    "${RUN_AS[@]}" env -u XDG_CONFIG_HOME HOME="$RUN_HOME" XDG_RUNTIME_DIR="$WORK/runtime" \
         PATH="$PREFIX/bin:/usr/bin:/bin" "${EXEC[@]}" >"$WORK/app.log" 2>&1 &
     APP_PID=$!
     MAIN_WIN=
@@ -72,6 +74,20 @@ close_installed() {
         APP_PID=
     fi
 }
+
+# Root runs the installed copy first: its settings go to its own home, and nothing
+# beside the program stands in the way of anyone else's.
+if [ "$(id -u)" = 0 ]; then
+    RUN_AS=() RUN_HOME=$WORK/root-home
+    mkdir -m 700 "$RUN_HOME"
+    start_installed
+    key "$MAIN_WIN" F2
+    close_installed "root's run"
+    check "root's run: settings under root's ~/.config/vindre" "0 yes" \
+        "$(stat -c %u "$RUN_HOME/.config/vindre/vindre.ini" 2>&1) $(grep -q ColorR=255 "$RUN_HOME/.config/vindre/vindre.ini" && echo yes)"
+    check "root's run: nothing beside the installed program" "vindre" "$(ls "$PREFIX/bin" | paste -sd' ')"
+    RUN_AS=("${AS_USER[@]}") RUN_HOME=$HOME_DIR
+fi
 
 start_installed
 check "WM_CLASS is the entry's StartupWMClass" "\"$(entry StartupWMClass)\"" \

@@ -176,8 +176,46 @@ if [ "$(id -u)" = 0 ]; then
     start_and_activate
     close_and_wait "another user's file"
     check "another user's file: the owner stays" "65534:65534" "$(stat -c %u:%g "$INI")"
+
+    # A link whose target climbs out through another link: the kernel takes ".." from
+    # where e leads. The file it reaches is read, keeps its owner and is replaced; the
+    # root-only file that the same text names if ".." is taken as text stays as it was.
+    rm -f "$INI"
+    mkdir -p "$APP_DIR/n1/n2" "$APP_DIR/etc" "$WORK/etc"
+    ln -s n1/n2 "$APP_DIR/e"
+    ln -s e/../../etc/target "$INI"
+    crlf "[Main]" X=100 Y=100 ColorR=255 >"$APP_DIR/etc/target"
+    chown 65534:65534 "$APP_DIR/etc/target"
+    crlf "[Secret]" Key=root-only >"$WORK/etc/target"
+    chmod 600 "$WORK/etc/target"
+    describe_root_only() { stat -c '%u:%g %a %s' "$1"; md5sum <"$1"; }
+    before=$(describe_root_only "$WORK/etc/target")
+    start_and_activate
+    key "$MAIN_WIN" F5
+    check "climbing link: the file the kernel reaches is read" "#FF0000" "$(clipboard)"
+    close_and_wait "climbing link"
+    INI=$APP_DIR/etc/target check_file "climbing link: that file saved" "[Main]" X=100 Y=100 ColorR=255 ColorG=0 \
+        ColorB=0 ClipTransLower=0
+    check "climbing link: its owner stays, the root-only file is untouched" "65534:65534 $before" \
+        "$(stat -c %u:%g "$APP_DIR/etc/target") $(describe_root_only "$WORK/etc/target")"
+    rm -rf "$INI" "$APP_DIR/e" "$APP_DIR/n1" "$APP_DIR/etc"
+
+    # Root does not follow a link another user made: it reads as no file, and the
+    # close, refused, ends without writing through it.
+    ln -s "$WORK/etc/target" "$INI"
+    chown -h 65534:65534 "$INI"
+    start_and_activate
+    key "$MAIN_WIN" F5
+    check "another user's link: not followed by root" "#000000" "$(clipboard)"
+    close_by_wm "$MAIN_WIN"
+    check "another user's link: the close is refused" "yes" "$(wait_second_window && echo yes)"
+    xdotool key alt+x
+    wait_app
+    check "another user's link: ended without saving, the target untouched" "0 $before" \
+        "$APP_CODE $(describe_root_only "$WORK/etc/target")"
+    rm -f "$INI"
 else
-    echo "skip - another user's file: only root saves files of others"
+    echo "skip - another user's file and links: only root saves files of others"
 fi
 
 # Files that are no settings file: a FIFO, a link to an endless device, a file too
@@ -187,11 +225,14 @@ describe_ini() {
     ls -l "$INI"
     if [ "$1" = large ]; then md5sum <"$INI"; fi
 }
-for kind in fifo device large; do
+# The device is a node of the test's own, like /dev/zero: only root may make one.
+kinds="fifo large"
+[ "$(id -u)" = 0 ] && kinds="fifo device large" || echo "skip - device: only root makes a device node"
+for kind in $kinds; do
     rm -f "$INI"
     case $kind in
         fifo) mkfifo "$INI" ;;
-        device) ln -s /dev/zero "$INI" ;;
+        device) mknod "$WORK/zero" c 1 5; ln -s "$WORK/zero" "$INI" ;;
         large) crlf "[Main]" X=150 Y=150 ColorR=255 >"$INI"; truncate -s 17M "$INI" ;;
     esac
     before=$(describe_ini "$kind")
