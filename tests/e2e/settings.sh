@@ -293,8 +293,8 @@ SJIS_DIR=$WORK/$'\x83\x94\x83B'
 mkdir "$SJIS_DIR"
 cp "$VINDRE" "$SJIS_DIR/vindre"
 crlf "[Main]" X=150 Y=150 ColorR=255 >"$SJIS_DIR/vindre.ini"
-root_ini_before=$(ls -l /vindre.ini 2>&1 || true)
-(cd / && exec "$SJIS_DIR/vindre") >"$WORK/app.log" 2>&1 &
+mkdir "$WORK/elsewhere-cwd"
+(cd "$WORK/elsewhere-cwd" && exec "$SJIS_DIR/vindre") >"$WORK/app.log" 2>&1 &
 APP_PID=$!
 start_and_activate_window
 key "$MAIN_WIN" F5
@@ -302,7 +302,7 @@ check "Shift-JIS folder: the file beside the program read" "#FF0000" "$(clipboar
 close_and_wait "Shift-JIS folder"
 INI=$SJIS_DIR/vindre.ini check_file "Shift-JIS folder: written beside the program" "[Main]" X=150 Y=150 ColorR=255 \
     ColorG=0 ColorB=0 ClipTransLower=0
-check "Shift-JIS folder: nothing at /vindre.ini" "$root_ini_before" "$(ls -l /vindre.ini 2>&1 || true)"
+check "Shift-JIS folder: nothing in the working folder" "" "$(ls -A "$WORK/elsewhere-cwd")"
 
 # Installed where the user may not write: the file goes to ~/.config/vindre/.
 INSTALLED=$WORK/installed
