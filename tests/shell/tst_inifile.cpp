@@ -312,6 +312,7 @@ void TestIniFile::refusedWrite_data()
     QTest::newRow("a FIFO") << "fifo" << 100;
     QTest::newRow("a link to a device") << "device" << 100;
     QTest::newRow("another user's link, for root") << "foreign link" << 100;
+    QTest::newRow("a link loop") << "loop" << 100;
     QTest::newRow("larger than 16 MiB") << "too large" << 100;
     QTest::newRow("UTF-16 cut off in a character") << "odd UTF-16" << 100;
     // Whatever else it holds would be lost.
@@ -338,6 +339,8 @@ void TestIniFile::refusedWrite()
                     makedev(1, 5)) != 0)
             QSKIP("only root may make a device node");
         QVERIFY(::symlink("zero", name.constData()) == 0);
+    } else if (refusal == QLatin1String("loop")) {
+        QVERIFY(::symlink("vindre.ini", name.constData()) == 0);
     } else if (refusal == QLatin1String("foreign link")) {
         if (::geteuid() != 0)
             QSKIP("only root refuses another user's link");
@@ -401,6 +404,8 @@ void TestIniFile::refusedWrite()
                 && S_ISCHR(status.st_mode));
     } else if (refusal == QLatin1String("foreign link")) {
         QCOMPARE(fileBytes(m_dir->filePath(QStringLiteral("root-only"))), before);
+    } else if (refusal == QLatin1String("loop")) {
+        QVERIFY(QFileInfo(target).isSymLink());
     } else {
         if (refusal == QLatin1String("too large"))
             before += QByteArray(kLargestFile + 1 - before.size(), '\0');

@@ -80,18 +80,9 @@ class Frontend(dbus.service.Object):
                          sender_keyword="sender")
     def PickColor(self, parent_window, options, sender):
         answer = answers.pop(0) if answers else "cancel"
-        with open(log_path, "a") as log:
-            log.write("%s|%s\n" % (parent_window, answer))
-        path = "/org/freedesktop/portal/desktop/request/%s/%s" % (
-            sender[1:].replace(".", "_"), options["handle_token"])
+        path = "/org/freedesktop/portal/desktop/request/%s/%s" % (sender[1:].replace(".", "_"), options["handle_token"])
         request = Request(bus, path)
-
-        def respond():
-            for part in answer.split("+"):
-                request.Response(*response(part))
-            return False
-
-        GLib.timeout_add(50, respond)
+        GLib.timeout_add(50, lambda: [request.Response(*response(part)) for part in answer.split("+")] and False)
         return path
 
     @dbus.service.method(PROPERTIES, in_signature="ss", out_signature="v")
