@@ -31,6 +31,8 @@ private slots:
     void startsBlackWithCaptions();
     void display_data();
     void display();
+    void codeInsideSwatch_data();
+    void codeInsideSwatch();
     void refreshOnlyOnRealChange_data();
     void refreshOnlyOnRealChange();
     void clamps_data();
@@ -148,6 +150,36 @@ void TestMain::display()
     // The labels grow with their text.
     auto *label = VND_MAIN->findChild<QLabel *>("L_ColorR");
     QCOMPARE(label->width(), label->sizeHint().width());
+}
+
+// Also run at QT_SCALE_FACTOR 1.5 and 2 (tests/CMakeLists.txt).
+void TestMain::codeInsideSwatch_data()
+{
+    QTest::addColumn<QColor>("color");
+    QTest::addColumn<int>("left");
+
+    QTest::newRow("#000000 in its place") << QColor(0, 0, 0) << 280;
+    QTest::newRow("#DDDDDD, the widest") << QColor(0xDD, 0xDD, 0xDD) << 275;
+    QTest::newRow("#DCDCDC") << QColor(0xDC, 0xDC, 0xDC) << 277;
+    QTest::newRow("#BDBDBD") << QColor(0xBD, 0xBD, 0xBD) << 279;
+    QTest::newRow("back from #DDDDDD to #000000") << QColor(0, 0, 0) << 280;
+}
+
+void TestMain::codeInsideSwatch()
+{
+    QFETCH(QColor, color);
+    QFETCH(int, left);
+    QCOMPARE(VND_MAIN->devicePixelRatio(), qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble());
+
+    if (QByteArray(QTest::currentDataTag()).startsWith("back"))
+        setColor(0xDD, 0xDD, 0xDD);
+    setColor(color.red(), color.green(), color.blue());
+    auto *label = VND_MAIN->findChild<QLabel *>("L_Color");
+    QCOMPARE(label->text(), color.name().toUpper());
+    QCOMPARE(label->width(), label->sizeHint().width());
+    QVERIFY2(VND_MAIN->findChild<Swatch *>("Shape")->geometry().contains(label->geometry()),
+             qPrintable(QStringLiteral("%1 at %2+%3").arg(label->text()).arg(label->x()).arg(label->width())));
+    QCOMPARE(label->pos(), QPoint(left, 35));
 }
 
 void TestMain::refreshOnlyOnRealChange_data()
