@@ -257,7 +257,7 @@ void TVND_MAIN::M_ExitClick(QObject *)
 
 void TVND_MAIN::MainMenuAbout(QObject *)
 {
-    WindowPlacement::moveFrame(VND_ABOUT, VND_MAIN->pos());
+    WindowPlacement::moveFrame(VND_ABOUT, WindowPlacement::framePosition(VND_MAIN));
     // Start-up creates it without an owner; transient for the main window, the window
     // manager keeps it in front even of an always-on-top main window.
     VND_ABOUT->winId();
@@ -274,7 +274,7 @@ void TVND_MAIN::FormClose(QObject *, TCloseAction &Action)
         TIniFile settings(location.pathForWriting());
         // A place the program cannot know is not saved: the one stored stays as it is.
         if (WindowPlacement::positionKnown()) {
-            const QPoint corner = pos();
+            const QPoint corner = WindowPlacement::framePosition(this);
             settings.writeInteger("Main", "X", corner.x());
             settings.writeInteger("Main", "Y", corner.y());
         }
