@@ -21,7 +21,6 @@ CHECKS=0
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}log_path=$WORK/sanitizer"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:+$UBSAN_OPTIONS:}log_path=$WORK/sanitizer"
 
-# Ends the program, the window manager and the X server that start_display started.
 stop_display() {
     [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null || true
     [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null || true
@@ -37,8 +36,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A new X server, and on it the window manager named (openbox, metacity or xfwm4;
-# openbox by default).
+# An X server with the window manager named: openbox (by default), metacity or xfwm4.
 start_display() {
     local wm=${1:-openbox} fd_file=$WORK/display
     # -noreset: otherwise the server resets whenever its last client leaves, and a
@@ -58,12 +56,10 @@ start_display() {
     export DISPLAY=:$(head -n1 "$fd_file")
     unset QT_QPA_PLATFORM WAYLAND_DISPLAY
     for _ in $(seq 200); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
-    # The window manager keeps whatever it writes in a home of its own here, and reads
-    # no user's settings: its defaults.
-    local home=$WORK/wm-home
-    mkdir -p "$home"
-    local wm_env=(env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_CACHE_HOME="$home/.cache"
-        XDG_DATA_HOME="$home/.local/share" GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1)
+    # A home of its own here for what it writes, and no user's settings: its defaults.
+    mkdir -p "$WORK/wm-home"
+    local wm_env=(env -u XDG_CONFIG_HOME -u XDG_CACHE_HOME -u XDG_DATA_HOME HOME="$WORK/wm-home"
+        GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1)
     case $wm in
         openbox) "${wm_env[@]}" openbox --sm-disable >"$WORK/wm.log" 2>&1 & ;;
         metacity) "${wm_env[@]}" metacity --sm-disable --no-composite >"$WORK/wm.log" 2>&1 & ;;

@@ -119,9 +119,8 @@ start_and_activate
 check "off-screen place: frame at 100,100" "100 100" "$(frame_origin "$MAIN_WIN")"
 close_and_wait "off-screen place"
 
-# At twice the size (QT_SCALE_FACTOR=2) X and Y are still the screen's pixels: the
-# frame where they say, written back unchanged; a place that reaches the screen only
-# in screen pixels stays, one wholly off it is brought back.
+# At QT_SCALE_FACTOR=2 X and Y are still screen pixels: read, kept on the screen, and
+# written back as they were; a place wholly off the screen is brought back.
 for place in "300 200 300 200" "700 500 700 500" "5000 200 100 100"; do
     read -r x y shown_x shown_y <<<"$place"
     crlf "[Main]" X=$x Y=$y ColorR=0 ColorG=0 ColorB=0 ClipTransLower=0 >"$INI"
