@@ -2,12 +2,15 @@
 #include "ui_about.h"
 
 #include "shell/application.h"
+#include "shell/windowmanager.h"
 
 #include <QCloseEvent>
+#include <QEvent>
 #include <QImage>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QTimer>
 #include <QWindow>
 
 TVND_ABOUT *VND_ABOUT = nullptr;
@@ -46,13 +49,18 @@ TVND_ABOUT::TVND_ABOUT(QWidget *owner)
 {
     ui->setupUi(this);
     // No minimise or maximise box, and a size the user cannot change: the window only
-    // ever shows this one fixed layout. Some window managers (openbox) still offer to
-    // iconify a dialog whatever its Motif hints say, and iconifying it takes the main
-    // window along; they offer it to no toolbar-typed window. Qt's X11 backend puts the
-    // types of this property first in _NET_WM_WINDOW_TYPE, ahead of the dialog type it
-    // adds itself, and reads it when the flags below reach the native window.
+    // ever shows this one fixed layout. The dialog type, the Motif functions and the
+    // owner it is shown for say so to every window manager. Openbox alone still offers
+    // to iconify a dialog whatever its Motif hints say, and iconifying it takes the
+    // main window along; it offers that to no toolbar-typed window. Elsewhere a
+    // toolbar gets no title bar and no close box (metacity and the rest of the GNOME
+    // family), which would leave the user shut in this modal window, so the type is
+    // added only under openbox. Qt's X11 backend puts the types of this property first
+    // in _NET_WM_WINDOW_TYPE, ahead of the dialog type it adds itself, and reads it
+    // when the flags below reach the native window.
     create();
-    windowHandle()->setProperty("_q_xcb_wm_window_type", kX11ToolbarType);
+    if (WindowManager::name() == QLatin1String("Openbox"))
+        windowHandle()->setProperty("_q_xcb_wm_window_type", kX11ToolbarType);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(size());
@@ -74,6 +82,19 @@ void TVND_ABOUT::closeEvent(QCloseEvent *event)
     QDialog::closeEvent(event);
     if (!isVisible())
         event->ignore();
+}
+
+// A window manager that iconifies the window whatever its hints say would hide the
+// one window that takes input while it is shown; it comes straight back.
+void TVND_ABOUT::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible() && isMinimized())
+                showNormal();
+        });
+    }
 }
 
 // Only the close box and the window menu close it; Escape is not a way out here.

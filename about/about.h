@@ -18,6 +18,7 @@ public:
     ~TVND_ABOUT() override;
 
 protected:
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 

@@ -21,6 +21,7 @@
 #include <QLayout>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdio>
 
 TVND_MAIN *VND_MAIN = nullptr;
@@ -32,6 +33,15 @@ void setLabelCaption(QLabel *label, const QString &text)
 {
     label->setText(text);
     label->adjustSize();
+}
+
+// The code's box grows to the right from its place in the form; a code too wide for
+// the room left there (the letters differ in width) moves left just enough to end
+// inside the swatch, clear of the bevel around it, and is never cut short.
+void placeInside(QLabel *label, const QWidget *swatch, int left)
+{
+    const int lastLeft = swatch->geometry().right() + 1 - label->width();
+    label->move(std::min(left, lastLeft), label->y());
 }
 
 } // namespace
@@ -48,6 +58,7 @@ TVND_MAIN::TVND_MAIN(QWidget *owner)
     layout()->activate();
     for (QLabel *label : ui->ClientArea->findChildren<QLabel *>())
         label->adjustSize();
+    m_codeLeft = ui->L_Color->x();
 
     m_colorDialog = new ColorDialog(this);
     m_colorDialog->setObjectName(QStringLiteral("ColorDialog"));
@@ -127,6 +138,7 @@ void TVND_MAIN::ColorChange(QObject *)
     std::snprintf(ColorCode, sizeof ColorCode, "#%02X%02X%02X", red, green, blue);
     const QString code = QString::fromLatin1(ColorCode);
     setLabelCaption(ui->L_Color, code);
+    placeInside(ui->L_Color, ui->Shape, m_codeLeft);
     ui->Shape->setPenColor(rgbToTColor(red, green, blue));
     m_colorDialog->setColor(rgbToTColor(red, green, blue));
     ClipCaptionChange(code);
@@ -245,7 +257,7 @@ void TVND_MAIN::M_ExitClick(QObject *)
 
 void TVND_MAIN::MainMenuAbout(QObject *)
 {
-    WindowPlacement::moveFrame(VND_ABOUT, VND_MAIN->pos());
+    WindowPlacement::moveFrame(VND_ABOUT, WindowPlacement::framePosition(VND_MAIN));
     // Start-up creates it without an owner; transient for the main window, the window
     // manager keeps it in front even of an always-on-top main window.
     VND_ABOUT->winId();
@@ -262,7 +274,7 @@ void TVND_MAIN::FormClose(QObject *, TCloseAction &Action)
         TIniFile settings(location.pathForWriting());
         // A place the program cannot know is not saved: the one stored stays as it is.
         if (WindowPlacement::positionKnown()) {
-            const QPoint corner = pos();
+            const QPoint corner = WindowPlacement::framePosition(this);
             settings.writeInteger("Main", "X", corner.x());
             settings.writeInteger("Main", "Y", corner.y());
         }

@@ -54,6 +54,8 @@ private:
 
     std::unique_ptr<Ui::TVND_MAIN> ui;
     ColorDialog *m_colorDialog = nullptr;
+    // Where the colour code's box starts when the code fits there.
+    int m_codeLeft = 0;
     char ColorCode[128] = {};
 };
 

@@ -16,8 +16,8 @@ QString help(const QString &settingsPath)
                "red, green and blue; the colour goes to the clipboard as #RRGGBB or in one of\n"
                "twelve HTML and CSS forms.\n"
                "\n"
-               "  --help     show this help and end\n"
-               "  --version  show the name and version and end\n"
+               "  -h, --help     show this help and end\n"
+               "  -v, --version  show the name and version and end\n"
                "\n"
                "Other arguments are ignored, but for Qt's own options (-platform, -display,\n"
                "-style ...).\n"
@@ -42,9 +42,10 @@ namespace CommandLine {
 std::optional<Answer> answer(const QStringList &arguments, const QString &settingsPath)
 {
     for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (arguments.at(i) == QLatin1String("--version"))
+        const QString &argument = arguments.at(i);
+        if (argument == QLatin1String("--version") || argument == QLatin1String("-v"))
             return Answer{(Application::defaultTitle() + QLatin1Char('\n')).toUtf8(), 0};
-        if (arguments.at(i) == QLatin1String("--help"))
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
             return Answer{help(settingsPath).toUtf8(), 0};
     }
     return std::nullopt;

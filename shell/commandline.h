@@ -5,7 +5,8 @@
 
 #include <optional>
 
-// The program's own options. The window needs none; these two answer on standard
+// The program's own options. The window needs none; these two (-h or --help, -v or
+// --version) answer on standard
 // output and end the program before any display is looked for. Every other argument
 // is left to Qt, which takes its own (-platform, -display, -style ...) and ignores
 // the rest.

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 
 class QSocketNotifier;
 class QWidget;
@@ -25,11 +26,18 @@ public:
     // What a signal or the end of the session runs. Only the first request counts.
     void endProgram(QObject *Sender);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void signalArrived(QObject *Sender);
+    void closeWindows();
 
     QPointer<QWidget> m_mainWindow;
     QSocketNotifier *m_notifier = nullptr;
     int m_pipe[2] = {-1, -1};
     bool m_ending = false;
+    // The windows whose frame in flight the close still waits for.
+    QSet<QObject *> m_framesAwaited;
+    bool m_closed = false;
 };

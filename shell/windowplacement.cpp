@@ -44,16 +44,49 @@ protected:
     }
 };
 
+// A screen's corner is the same number in screen pixels and in Qt's; from there on
+// Qt's pixels are its device pixel ratio times larger, as Qt maps them itself.
+QRect inScreenPixels(const QScreen *screen)
+{
+    const QRect area = screen->geometry();
+    const qreal ratio = screen->devicePixelRatio();
+    return QRect(area.topLeft(), QSize(qRound(area.width() * ratio), qRound(area.height() * ratio)));
+}
+
+QPoint fromScreenPixels(const QPoint &corner)
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (const QScreen *candidate : screens) {
+        if (inScreenPixels(candidate).contains(corner))
+            screen = candidate;
+    }
+    if (!screen)
+        return corner;
+    const QPoint origin = screen->geometry().topLeft();
+    return origin + (QPointF(corner - origin) / screen->devicePixelRatio()).toPoint();
+}
+
 } // namespace
 
 namespace WindowPlacement {
 
 void moveFrame(QWidget *window, const QPoint &corner)
 {
-    window->move(corner);
+    window->move(fromScreenPixels(corner));
     if (!window->isVisible()
         && !window->findChild<QObject *>(QLatin1String(kFilterName), Qt::FindDirectChildrenOnly))
         new FirstShowFramePosition(window);
+}
+
+QPoint framePosition(const QWidget *window)
+{
+    const QPoint corner = window->pos();
+    const QScreen *screen = window->screen();
+    if (!screen)
+        return corner;
+    const QPoint origin = screen->geometry().topLeft();
+    return origin + (QPointF(corner - origin) * screen->devicePixelRatio()).toPoint();
 }
 
 bool onSomeScreen(const QPoint &corner, const QSize &size)
@@ -61,11 +94,12 @@ bool onSomeScreen(const QPoint &corner, const QSize &size)
     // Wide arithmetic: a stored corner may be any 32-bit number.
     const qint64 left = corner.x();
     const qint64 top = corner.y();
-    const qint64 right = left + size.width();
-    const qint64 bottom = top + size.height();
     const QList<QScreen *> screens = QGuiApplication::screens();
     for (const QScreen *screen : screens) {
-        const QRect area = screen->geometry();
+        const QRect area = inScreenPixels(screen);
+        const qreal ratio = screen->devicePixelRatio();
+        const qint64 right = left + qRound(size.width() * ratio);
+        const qint64 bottom = top + qRound(size.height() * ratio);
         if (left < qint64(area.x()) + area.width() && right > area.x()
             && top < qint64(area.y()) + area.height() && bottom > area.y())
             return true;

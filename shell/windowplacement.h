@@ -1,19 +1,25 @@
 #pragma once
 
-class QPoint;
+#include <QPoint>
+
 class QSize;
 class QWidget;
 
 // Where a top-level window goes. A position always means the top-left corner of the
-// window's outer frame, as the window manager draws it.
+// window's outer frame, as the window manager draws it, in screen pixels (the X
+// server's), whatever QT_SCALE_FACTOR or the screen's device pixel ratio make of
+// Qt's own.
 namespace WindowPlacement {
 
 // Puts the frame's corner of window at corner, also before the window has been shown
 // and its frame is known.
 void moveFrame(QWidget *window, const QPoint &corner);
 
-// Whether any part of a window of this size, its frame's corner at corner, lies on
-// one of the screens.
+// Where the frame's corner of window is.
+QPoint framePosition(const QWidget *window);
+
+// Whether any part of a window of this size (in Qt's pixels), its frame's corner at
+// corner, lies on one of the screens.
 bool onSomeScreen(const QPoint &corner, const QSize &size);
 
 // Whether the program may place its windows and learn where they are. A Wayland

@@ -78,12 +78,14 @@ popup_origin() {
     echo "$origin"
 }
 read -r fx fy < <(frame_origin "$W")
-# Return presses the focused button, three Tabs on from the red bar.
+# Return and the keypad's Enter press the focused button, three Tabs on from the red bar.
 key "$W" Tab; key "$W" Tab; key "$W" Tab
-key "$W" Return
-check "Return on the focused button: pop-up menu position" "$fx $((fy + 103))" "$(popup_origin)"
-xdotool key Escape
-sleep 0.3
+for enter in Return KP_Enter; do
+    key "$W" $enter
+    check "$enter on the focused button: pop-up menu position" "$fx $((fy + 103))" "$(popup_origin)"
+    xdotool key Escape
+    sleep 0.3
+done
 read -r bx by < <(at 40 88)
 xdotool mousemove "$bx" "$by" click 1
 popup=$(popup_origin)

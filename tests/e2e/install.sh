@@ -11,6 +11,9 @@ PREFIX=$WORK/prefix
 # The icons and the compressed manual page come from the build's data target.
 cmake --build "$BUILD" --target vindre vindre_data >"$WORK/build.log" 2>&1 || { cat "$WORK/build.log"; exit 1; }
 cmake --install "$BUILD" --prefix "$PREFIX" >"$WORK/install.log" 2>&1 || { cat "$WORK/install.log"; exit 1; }
+# Stamped once the install has ended: cmake names each file before it copies it, so
+# the log's last write can come before the last file, a folder's time after it.
+touch "$WORK/installed"
 DESKTOP=$PREFIX/share/applications/$APP_ID.desktop
 METAINFO=$PREFIX/share/metainfo/$APP_ID.metainfo.xml
 
@@ -107,7 +110,7 @@ shot installed-first-run
 INI=$HOME_DIR/.config/vindre/vindre.ini
 check "settings written under ~/.config/vindre" "yes" "$([ -f "$INI" ] && echo yes)"
 check "settings file owned by the user" "$(stat -c %u "$HOME_DIR")" "$(stat -c %u "$INI" 2>&1)"
-check "nothing written into the prefix" "" "$(find "$PREFIX" -newer "$WORK/install.log" -print)"
+check "nothing written into the prefix" "" "$(find "$PREFIX" -newer "$WORK/installed" -print)"
 check "nothing beside the installed program" "vindre" "$(ls "$PREFIX/bin" | paste -sd' ')"
 
 # Something else on the clipboard, so the next copy must come from the new run.

@@ -1,6 +1,7 @@
-# Shared by the end-to-end scripts: a private X display with openbox, a copy of the
-# program in its own folder (the settings file lives beside it), and small helpers.
-# Source it with the path of the built program as $1.
+# Shared by the end-to-end scripts: a private X display with a window manager
+# (openbox unless a script names another), a copy of the program in its own folder
+# (the settings file lives beside it), and small helpers. Source it with the path of
+# the built program as $1.
 set -euo pipefail
 
 VINDRE_BUILT=${1:?usage: $0 path/to/vindre}
@@ -12,6 +13,7 @@ VINDRE=$APP_DIR/vindre
 APP_PID=
 XVFB_PID=
 WM_PID=
+WM_BUS_PID=
 FAILURES=0
 CHECKS=0
 # A sanitized build writes its reports into files here, also from processes whose
@@ -19,19 +21,26 @@ CHECKS=0
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}log_path=$WORK/sanitizer"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:+$UBSAN_OPTIONS:}log_path=$WORK/sanitizer"
 
-cleanup() {
+stop_display() {
     [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null || true
     [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null || true
+    [ -n "$WM_BUS_PID" ] && kill "$WM_BUS_PID" 2>/dev/null || true
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
     wait 2>/dev/null || true
+    APP_PID= WM_PID= WM_BUS_PID= XVFB_PID=
+}
+
+cleanup() {
+    stop_display
     if [ "${KEEP_E2E:-0}" = 1 ]; then echo "kept $WORK"; else rm -rf "$WORK"; fi
 }
 trap cleanup EXIT
 
+# An X server with the window manager named: openbox (by default), metacity or xfwm4.
 start_display() {
-    local fd_file=$WORK/display
+    local wm=${1:-openbox} fd_file=$WORK/display
     # -noreset: otherwise the server resets whenever its last client leaves, and a
-    # client connecting at that moment (openbox, right after the probe) is refused.
+    # client connecting at that moment (the window manager, right after the probe) is refused.
     Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" 2>"$WORK/xvfb.log" &
     XVFB_PID=$!
     # Xvfb writes its display number once it accepts connections; on a loaded
@@ -47,15 +56,31 @@ start_display() {
     export DISPLAY=:$(head -n1 "$fd_file")
     unset QT_QPA_PLATFORM WAYLAND_DISPLAY
     for _ in $(seq 200); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
-    openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
+    # A home of its own here for what it writes, and no user's settings: its defaults.
+    mkdir -p "$WORK/wm-home"
+    local wm_env=(env -u XDG_CONFIG_HOME -u XDG_CACHE_HOME -u XDG_DATA_HOME HOME="$WORK/wm-home"
+        GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1)
+    case $wm in
+        openbox) "${wm_env[@]}" openbox --sm-disable >"$WORK/wm.log" 2>&1 & ;;
+        metacity) "${wm_env[@]}" metacity --sm-disable --no-composite >"$WORK/wm.log" 2>&1 & ;;
+        xfwm4)
+            # xfwm4 reads its settings from xfconfd, which a session bus starts.
+            dbus-daemon --session --nofork --print-address=4 4>"$WORK/wm-bus" 2>"$WORK/wm-bus.log" &
+            WM_BUS_PID=$!
+            for _ in $(seq 200); do [ -s "$WORK/wm-bus" ] && break; sleep 0.05; done
+            "${wm_env[@]}" DBUS_SESSION_BUS_ADDRESS="$(head -n1 "$WORK/wm-bus")" \
+                xfwm4 --compositor=off --sm-client-disable >"$WORK/wm.log" 2>&1 &
+            ;;
+        *) echo "no such window manager here: $wm"; exit 1 ;;
+    esac
     WM_PID=$!
-    # openbox is ready once it has claimed the window manager selection.
+    # The window manager is ready once it has claimed the window manager selection.
     for _ in $(seq 600); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
         kill -0 "$WM_PID" 2>/dev/null || break
         sleep 0.05
     done
-    echo "openbox did not start on $DISPLAY:"; cat "$WORK/openbox.log"; exit 1
+    echo "$wm did not start on $DISPLAY:"; cat "$WORK/wm.log"; exit 1
 }
 
 # Starts the program, through the command given if any (env, a launcher); its

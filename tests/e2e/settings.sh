@@ -119,6 +119,17 @@ start_and_activate
 check "off-screen place: frame at 100,100" "100 100" "$(frame_origin "$MAIN_WIN")"
 close_and_wait "off-screen place"
 
+# At QT_SCALE_FACTOR=2 X and Y are still screen pixels: read, kept on the screen, and
+# written back as they were; a place wholly off the screen is brought back.
+for place in "300 200 300 200" "700 500 700 500" "5000 200 100 100"; do
+    read -r x y shown_x shown_y <<<"$place"
+    crlf "[Main]" X=$x Y=$y ColorR=0 ColorG=0 ColorB=0 ClipTransLower=0 >"$INI"
+    start_app env QT_SCALE_FACTOR=2
+    check "scale 2, X=$x Y=$y: frame at $shown_x,$shown_y" "$shown_x $shown_y" "$(frame_origin "$MAIN_WIN")"
+    close_and_wait "scale 2, X=$x Y=$y"
+    check_file "scale 2, X=$x Y=$y: written back" "[Main]" X=$shown_x Y=$shown_y ColorR=0 ColorG=0 ColorB=0 ClipTransLower=0
+done
+
 # SIGTERM closes the window as a user would, so the settings are saved.
 rm -f "$INI"
 start_and_activate

@@ -19,10 +19,11 @@ export XDG_RUNTIME_DIR=$WORK/runtime XDG_SESSION_TYPE=wayland
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 weston --backend=headless-backend.so --xwayland --idle-time=0 --socket="$SOCKET" >"$WORK/weston.log" 2>&1 &
 WESTON_PID=$!
-# weston names its X display once the compositor and the X socket are ready.
+# weston names its X display once the compositor and the X socket are ready; its log
+# is there only once the background shell has opened it.
 x_display=
 for _ in $(seq 300); do
-    x_display=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$WORK/weston.log")
+    x_display=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$WORK/weston.log" 2>/dev/null || true)
     [ -n "$x_display" ] && [ -S "$XDG_RUNTIME_DIR/$SOCKET" ] && break
     kill -0 "$WESTON_PID" 2>/dev/null || break
     sleep 0.05
@@ -56,6 +57,8 @@ check "Wayland alone: the window is shown" yes "$shown"
 kill -TERM "$APP_PID"
 wait_app
 check "Wayland alone: exit code" 0 "$APP_CODE"
+# What the program said, without the protocol trace.
+[ "$APP_CODE" = 0 ] || grep -av '^\[' "$WORK/app.log" | tail -n 20
 check "Wayland alone: X and Y as they were" \
     "$(printf '[Main]\r\nX=0x10\r\nY=$20\r\nColorR=128\r\nColorG=0\r\nColorB=0\r\nClipTransLower=0\r\n' | od -c)" \
     "$(od -c <"$INI")"

@@ -114,11 +114,16 @@ void TestMain::display_data()
     QTest::addColumn<int>("blue");
     QTest::addColumn<QString>("code");
     QTest::addColumn<quint32>("value");
+    QTest::addColumn<int>("codeLeft");
 
-    QTest::newRow("black") << 0 << 0 << 0 << "#000000" << quint32(0);
-    QTest::newRow("white") << 255 << 255 << 255 << "#FFFFFF" << quint32(0x00FFFFFF);
-    QTest::newRow("zero padded") << 10 << 11 << 12 << "#0A0B0C" << quint32(0x000C0B0A);
-    QTest::newRow("orange") << 255 << 128 << 0 << "#FF8000" << quint32(0x000080FF);
+    QTest::newRow("black") << 0 << 0 << 0 << "#000000" << quint32(0) << 280;
+    QTest::newRow("white") << 255 << 255 << 255 << "#FFFFFF" << quint32(0x00FFFFFF) << 280;
+    QTest::newRow("zero padded") << 10 << 11 << 12 << "#0A0B0C" << quint32(0x000C0B0A) << 280;
+    QTest::newRow("orange") << 255 << 128 << 0 << "#FF8000" << quint32(0x000080FF) << 280;
+    // The widest codes move left just enough to stay inside the swatch.
+    QTest::newRow("#DDDDDD, the widest") << 0xDD << 0xDD << 0xDD << "#DDDDDD" << quint32(0x00DDDDDD) << 275;
+    QTest::newRow("#DCDCDC") << 0xDC << 0xDC << 0xDC << "#DCDCDC" << quint32(0x00DCDCDC) << 277;
+    QTest::newRow("#BDBDBD") << 0xBD << 0xBD << 0xBD << "#BDBDBD" << quint32(0x00BDBDBD) << 279;
 }
 
 void TestMain::display()
@@ -128,6 +133,9 @@ void TestMain::display()
     QFETCH(int, blue);
     QFETCH(QString, code);
     QFETCH(quint32, value);
+    QFETCH(int, codeLeft);
+    // Also run at QT_SCALE_FACTOR 1.5 and 2 (tests/CMakeLists.txt).
+    QCOMPARE(VND_MAIN->devicePixelRatio(), qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble());
 
     setColor(red, green, blue);
     QCOMPARE(text("L_ColorR"), QString::number(red));
@@ -148,6 +156,11 @@ void TestMain::display()
     // The labels grow with their text.
     auto *label = VND_MAIN->findChild<QLabel *>("L_ColorR");
     QCOMPARE(label->width(), label->sizeHint().width());
+    // The code whole, in its box inside the swatch, clear of the bevel.
+    auto *codeLabel = VND_MAIN->findChild<QLabel *>("L_Color");
+    QCOMPARE(codeLabel->width(), codeLabel->sizeHint().width());
+    QVERIFY(swatch->geometry().contains(codeLabel->geometry()));
+    QCOMPARE(codeLabel->pos(), QPoint(codeLeft, 35));
 }
 
 void TestMain::refreshOnlyOnRealChange_data()

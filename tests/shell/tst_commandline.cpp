@@ -34,7 +34,10 @@ void TestCommandLine::answer_data()
     QTest::newRow("Qt's options") << QStringList{"vindre", "-platform", "offscreen", "-style", "fusion"} << settings
                                   << QString() << true;
     QTest::newRow("a file name") << QStringList{"vindre", "colours.txt"} << settings << QString() << true;
-    QTest::newRow("near misses") << QStringList{"vindre", "-h", "-help", "--versions", "-version"} << settings
+    const QString helpText = QString::fromUtf8(CommandLine::answer({"vindre", "--help"}, settings)->text);
+    QTest::newRow("-h as --help") << QStringList{"vindre", "-h"} << settings << helpText << true;
+    QTest::newRow("-v as --version") << QStringList{"vindre", "-v"} << settings << "ヴィンドレ 051113\n" << true;
+    QTest::newRow("near misses") << QStringList{"vindre", "-H", "-help", "--versions", "-version", "-V"} << settings
                                  << QString() << true;
     QTest::newRow("the program's own name") << QStringList{"--help"} << settings << QString() << true;
 }
