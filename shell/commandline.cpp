@@ -23,7 +23,7 @@ QString help(const QString &settingsPath)
                "-style ...).\n"
                "\n"
                "Keys: F1 random colour, F2 negative, F3 colour dialog, F5 copy the colour code,\n"
-               "F8 keep the window on top, F9 copy in lower case.\n"
+               "F8 keep the window on top, F9 switch copying in lower case on or off.\n"
                "\n"
                "The window's place, the colour and the lower-case option are kept in\n"
                "  %1\n"
