@@ -2,7 +2,7 @@
 // thumb refreshes the whole display on every step; and reading a large settings file.
 #include "picker/main.h"
 #include "shell/application.h"
-#include "shell/inifile.h"
+#include "settings/inifile.h"
 
 #include <QApplication>
 #include <QFile>

@@ -9,10 +9,10 @@
 #include "shell/exception.h"
 #include "shell/exceptiondisplay.h"
 #include "shell/guard.h"
-#include "shell/inifile.h"
+#include "settings/inifile.h"
 #include "shell/quitrequest.h"
 #include "shell/randomsource.h"
-#include "shell/settingslocation.h"
+#include "settings/settingslocation.h"
 #include "shell/windowplacement.h"
 
 #include <QClipboard>

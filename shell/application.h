@@ -18,9 +18,7 @@ void installFont();
 // The window an error box or dialog should stay in front of: the active modal
 // window, else the active window, else the main window.
 QWidget *ownerWindow();
-
-// The process: start-up, the event loop and shutdown.
-int run(int argc, char *argv[]);
+void setMainWindow(QWidget *window);
 
 // Stores the form in ref before its constructor runs, so the constructor may
 // already be reached through ref; on failure ref is null again and the error goes on.

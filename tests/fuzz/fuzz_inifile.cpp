@@ -3,7 +3,7 @@
 // reads back, changes nothing on a second round, leaves other sections alone, is
 // the same whether written through one document or key by key, and is saved in the
 // encoding the file came in.
-#include "shell/inifile.h"
+#include "settings/inifile.h"
 
 #include <cstddef>
 #include <cstdint>

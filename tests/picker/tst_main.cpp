@@ -1,7 +1,7 @@
 #include "picker/main.h"
 #include "picker/colordialog.h"
 #include "picker/swatch.h"
-#include "shell/settingslocation.h"
+#include "settings/settingslocation.h"
 #include "shell/randomsource.h"
 #include "tests/testsupport.h"
 

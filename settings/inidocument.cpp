@@ -1,4 +1,4 @@
-#include "shell/inidocument.h"
+#include "settings/inidocument.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "shell/settingslocation.h"
+#include "settings/settingslocation.h"
 
 #include "shell/exception.h"
 

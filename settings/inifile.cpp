@@ -1,7 +1,7 @@
-#include "shell/inifile.h"
+#include "settings/inifile.h"
 
 #include "shell/exception.h"
-#include "shell/resolvedfile.h"
+#include "settings/resolvedfile.h"
 
 #include <QByteArrayView>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "shell/displaychoice.h"
+#include "process/displaychoice.h"
 
 #include <QTemporaryDir>
 #include <QTest>

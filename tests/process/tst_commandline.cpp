@@ -1,4 +1,4 @@
-#include "shell/commandline.h"
+#include "process/commandline.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 #include "shell/exception.h"
-#include "shell/inifile.h"
-#include "shell/settingslocation.h"
+#include "settings/inifile.h"
+#include "settings/settingslocation.h"
 
 #include <QFile>
 #include <QTemporaryDir>

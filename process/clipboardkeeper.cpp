@@ -1,4 +1,4 @@
-#include "shell/clipboardkeeper.h"
+#include "process/clipboardkeeper.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

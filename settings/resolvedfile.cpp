@@ -1,4 +1,4 @@
-#include "shell/resolvedfile.h"
+#include "settings/resolvedfile.h"
 
 #include <QList>
 

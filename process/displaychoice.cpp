@@ -1,4 +1,4 @@
-#include "shell/displaychoice.h"
+#include "process/displaychoice.h"
 
 #include <QDir>
 #include <QFileInfo>

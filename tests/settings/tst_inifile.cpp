@@ -1,5 +1,5 @@
 #include "shell/exception.h"
-#include "shell/inifile.h"
+#include "settings/inifile.h"
 #include "tests/inisupport.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/inidocument.h"
+#include "settings/inidocument.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,0 +1,109 @@
+// The process at the top of the program: it answers the command line, picks the
+// display, creates the two windows, runs the event loop and, at the end, leaves the
+// copied text on the clipboard. The windows (picker/, about/) stand below it, and
+// below them the ground: shell/, the glue to the toolkit, and settings/, the settings
+// file. Each layer includes only the ones below it.
+#include "process/process.h"
+
+#include "about/about.h"
+#include "picker/main.h"
+#include "process/clipboardkeeper.h"
+#include "process/commandline.h"
+#include "process/displaychoice.h"
+#include "settings/settingslocation.h"
+#include "shell/application.h"
+#include "shell/exception.h"
+#include "shell/exceptiondisplay.h"
+#include "shell/quitrequest.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+// The icon's resource is compiled into the static library; without a reference from
+// the program the linker leaves it out. Outside any namespace, as the macro requires.
+static void initResources()
+{
+    Q_INIT_RESOURCE(vindre);
+}
+
+namespace {
+
+// --help and --version answer without a window, even where no display is.
+std::optional<int> answerCommandLine(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const std::optional<CommandLine::Answer> answer =
+        CommandLine::answer(arguments, SettingsLocation().shownPath());
+    if (!answer)
+        return std::nullopt;
+    std::fwrite(answer->text.constData(), 1, answer->text.size(), stdout);
+    return answer->exitCode;
+}
+
+// Qt's own dialogs (the colour chooser, the message box buttons) in the user's language.
+void installQtTranslations(QApplication &app)
+{
+    auto *translator = new QTranslator(&app);
+    if (translator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+}
+
+} // namespace
+
+namespace Process {
+
+int run(int argc, char *argv[])
+{
+    if (ClipboardKeeper::isKeeperCommand(argc, argv))
+        return ClipboardKeeper::runKeeperCommand(argc, argv);
+    if (const std::optional<int> exitCode = answerCommandLine(argc, argv))
+        return *exitCode;
+    // Where Qt cannot connect it aborts, leaving a core file; say what is wrong instead.
+    DisplayChoice display(argc, argv);
+    if (!display.found()) {
+        std::fputs(DisplayChoice::missingMessage(), stderr);
+        return EXIT_FAILURE;
+    }
+
+    QApplication app(display.argc(), display.argv());
+    initResources();
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Vindre"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vindre.xpm")));
+    Application::installFont();
+    installQtTranslations(app);
+
+    try {
+        Application::setTitle(Application::defaultTitle());
+        Application::createForm(VND_MAIN);
+        Application::setMainWindow(VND_MAIN);
+        Application::createForm(VND_ABOUT);
+    } catch (const Exception &e) {
+        ExceptionDisplay::show(e.message());
+        Application::destroyForm(VND_ABOUT);
+        Application::destroyForm(VND_MAIN);
+        return 0;
+    }
+
+    // SIGTERM, SIGHUP, SIGINT and the session's end close the main window as a user would.
+    QuitRequest quitRequest(VND_MAIN);
+    VND_MAIN->show();
+    app.exec();
+    // Copied text stays on the clipboard after the program has ended.
+    ClipboardKeeper::startIfNeeded(display.display());
+
+    Application::destroyForm(VND_ABOUT);
+    Application::destroyForm(VND_MAIN);
+    return 0;
+}
+
+}
