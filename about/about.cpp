@@ -48,25 +48,33 @@ TVND_ABOUT::TVND_ABOUT(QWidget *owner)
     , ui(std::make_unique<Ui::TVND_ABOUT>())
 {
     ui->setupUi(this);
-    // No minimise or maximise box, and a size the user cannot change: the window only
-    // ever shows this one fixed layout. The dialog type, the Motif functions and the
-    // owner it is shown for say so to every window manager. Openbox alone still offers
-    // to iconify a dialog whatever its Motif hints say, and iconifying it takes the
-    // main window along; it offers that to no toolbar-typed window. Elsewhere a
-    // toolbar gets no title bar and no close box (metacity and the rest of the GNOME
-    // family), which would leave the user shut in this modal window, so the type is
-    // added only under openbox. Qt's X11 backend puts the types of this property first
-    // in _NET_WM_WINDOW_TYPE, ahead of the dialog type it adds itself, and reads it
-    // when the flags below reach the native window.
+    setFixedSize(size());
+    ui->Label1->setText(Application::title());
+}
+
+// Most starts never open this window, so what only its showing needs waits for the
+// first one: a second native window, the questions to the window manager, a bold and
+// a small font, the banner's drawing.
+void TVND_ABOUT::prepare()
+{
+    if (windowHandle())
+        return;
+    // Openbox alone still offers to iconify a dialog whatever its Motif hints say, and
+    // iconifying it takes the main window along; it offers that to no toolbar-typed
+    // window. Elsewhere a toolbar gets no title bar and no close box (metacity and the
+    // rest of the GNOME family), which would leave the user shut in this modal window,
+    // so the type is added only under openbox. Qt's X11 backend puts the types of this
+    // property first in _NET_WM_WINDOW_TYPE, ahead of the dialog type it adds itself,
+    // and reads it when the flags below reach the native window.
     create();
     if (WindowManager::name() == QLatin1String("Openbox"))
         windowHandle()->setProperty("_q_xcb_wm_window_type", kX11ToolbarType);
+    // No minimise or maximise box, and a size the user cannot change: the window only
+    // ever shows this one fixed layout. The dialog type, the Motif functions and the
+    // owner it is shown for say so to every window manager.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(size());
     ui->Image2->setPixmap(banner(ui->Label2->text()));
-
-    ui->Label1->setText(Application::title());
     for (QLabel *label : findChildren<QLabel *>()) {
         if (label != ui->Image2)
             label->adjustSize();

@@ -17,6 +17,10 @@ public:
     explicit TVND_ABOUT(QWidget *owner = nullptr);
     ~TVND_ABOUT() override;
 
+    // Makes the native window and what only showing needs; the About command calls it
+    // before each showing, and all but the first call do nothing.
+    void prepare();
+
 protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

@@ -260,7 +260,7 @@ void TVND_MAIN::MainMenuAbout(QObject *)
     WindowPlacement::moveFrame(VND_ABOUT, WindowPlacement::framePosition(VND_MAIN));
     // Start-up creates it without an owner; transient for the main window, the window
     // manager keeps it in front even of an always-on-top main window.
-    VND_ABOUT->winId();
+    VND_ABOUT->prepare();
     VND_ABOUT->windowHandle()->setTransientParent(VND_MAIN->windowHandle());
     VND_ABOUT->exec();
 }

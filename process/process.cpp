@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QPixmap>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -26,12 +27,8 @@
 #include <cstdlib>
 #include <optional>
 
-// The icon's resource is compiled into the static library; without a reference from
-// the program the linker leaves it out. Outside any namespace, as the macro requires.
-static void initResources()
-{
-    Q_INIT_RESOURCE(vindre);
-}
+// The window icon as C data: read straight from memory, with no image plugin looked for.
+#include "resources/vindre.xpm"
 
 namespace {
 
@@ -76,9 +73,8 @@ int run(int argc, char *argv[])
     }
 
     QApplication app(display.argc(), display.argv());
-    initResources();
     QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Vindre"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vindre.xpm")));
+    QApplication::setWindowIcon(QIcon(QPixmap(vindre)));
     Application::installFont();
     installQtTranslations(app);
 

@@ -44,6 +44,7 @@ void TestAbout::init()
 {
     Application::createForm(VND_MAIN);
     Application::createForm(VND_ABOUT);
+    VND_ABOUT->prepare();
 }
 
 void TestAbout::cleanup()
