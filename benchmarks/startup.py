@@ -55,7 +55,7 @@ def one_run(d, command):
 
 def main():
     args = sys.argv[1:]
-    runs = 21
+    runs = 31
     if args[0] == "--runs":
         runs = int(args[1])
         args = args[2:]
