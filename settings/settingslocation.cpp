@@ -92,9 +92,8 @@ SettingsLocation::SettingsLocation(const QByteArray &executable, const QByteArra
     const QByteArray programFolder = folderOf(executable);
     if (programFolder.isEmpty())
         return;
-    m_installed = exists(inFolder(programFolder, QByteArrayLiteral(VINDRE_INSTALLED_ENTRY)));
-    if (!m_installed
-        && (writable(programFolder) || writable(inFolder(programFolder, kFileName)))) {
+    const bool installed = exists(inFolder(programFolder, QByteArrayLiteral(VINDRE_INSTALLED_ENTRY)));
+    if (!installed && (writable(programFolder) || writable(inFolder(programFolder, kFileName)))) {
         m_folder = programFolder;
     } else {
         m_folder = configFolder(configHome, home);

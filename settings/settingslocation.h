@@ -31,7 +31,6 @@ public:
     // Whether there is a place at all; without one nothing can be kept.
     bool isKnown() const { return !m_folder.isEmpty(); }
     bool besideProgram() const { return isKnown() && !m_inConfigHome; }
-    bool installed() const { return m_installed; }
 
     // The file as the user knows it, for messages. Empty when there is no place.
     QString shownPath() const;
@@ -46,5 +45,4 @@ public:
 private:
     QByteArray m_folder;
     bool m_inConfigHome = false;
-    bool m_installed = false;
 };
