@@ -22,21 +22,23 @@ constexpr int kX11ToolbarType = 0x08;
 
 // The banner: a black field in a light-grey hairline frame, the maker's name small
 // in its lower-right corner. Drawn here rather than shipped as a picture, so it
-// is lettered in the interface's own font.
-QPixmap banner(const QString &maker)
+// is lettered in the interface's own font, and sharp at the screen's own scale.
+QPixmap banner(const QString &maker, qreal ratio)
 {
     const QColor lightGrey(181, 181, 181);
-    QImage image(200, 40, QImage::Format_RGB888);
+    const QRect field(0, 0, 200, 40);
+    QImage image(field.size() * ratio, QImage::Format_RGB888);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::black);
 
     QPainter painter(&image);
     painter.setPen(lightGrey);
-    painter.drawRect(0, 0, image.width() - 1, image.height() - 1);
+    painter.drawRect(field.adjusted(0, 0, -1, -1));
 
     QFont font = painter.font();
     font.setPixelSize(10);
     painter.setFont(font);
-    painter.drawText(image.rect().adjusted(0, 0, -5, -4), Qt::AlignRight | Qt::AlignBottom, maker);
+    painter.drawText(field.adjusted(0, 0, -5, -4), Qt::AlignRight | Qt::AlignBottom, maker);
     painter.end();
     return QPixmap::fromImage(image);
 }
@@ -74,7 +76,7 @@ void TVND_ABOUT::prepare()
     // owner it is shown for say so to every window manager.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    ui->Image2->setPixmap(banner(ui->Label2->text()));
+    ui->Image2->setPixmap(banner(ui->Label2->text(), devicePixelRatioF()));
     for (QLabel *label : findChildren<QLabel *>()) {
         if (label != ui->Image2)
             label->adjustSize();
