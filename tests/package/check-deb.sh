@@ -75,6 +75,8 @@ check "no file of the package left after remove" "" \
 # dpkg, not apt: apt no longer knows a removed package that had no configuration files.
 section "dpkg --purge vindre"
 echo "state after remove: $(dpkg-query -W -f='${Status}' vindre 2>&1 || true)"
+# What earlier versions left beside the program when root ran it goes with the purge.
+printf '[Main]\r\nX=100\r\n' >/usr/bin/vindre.ini
 dpkg --purge vindre
 check "dpkg forgets the package" "" "$(dpkg-query -W -f='${Status}' vindre 2>/dev/null || true)"
 snapshot >"$WORK/after.txt"
