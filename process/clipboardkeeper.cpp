@@ -167,7 +167,7 @@ xcb_timestamp_t ClipboardKeeper::serverTime()
 bool ClipboardKeeper::serve(const QByteArray &display, std::uint32_t formerOwner)
 {
     int screenNumber = 0;
-    m_connection = xcb_connect(display.constData(), &screenNumber);
+    m_connection = xcb_connect(display.isEmpty() ? nullptr : display.constData(), &screenNumber);
     if (xcb_connection_has_error(m_connection))
         return false;
     xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
