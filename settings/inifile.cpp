@@ -14,6 +14,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -23,19 +24,57 @@ constexpr qint64 kLargestFile = 16 * 1024 * 1024;
 
 enum class Reading { Missing, Read, Unreadable };
 
+// The file's access control list, as the kernel stores it (a version, then entries
+// of a tag, permissions and an id, little-endian).
+const char kAccessAcl[] = "system.posix_acl_access";
+constexpr int kAclHeader = 4;
+constexpr int kAclEntry = 8;
+constexpr quint16 kAclGroupObject = 0x04;
+constexpr quint16 kAclMask = 0x10;
+
+QByteArray accessAcl(int fd)
+{
+    const ssize_t size = ::fgetxattr(fd, kAccessAcl, nullptr, 0);
+    if (size <= 0)
+        return QByteArray();
+    QByteArray acl(size, Qt::Uninitialized);
+    const ssize_t got = ::fgetxattr(fd, kAccessAcl, acl.data(), std::size_t(acl.size()));
+    return got == size ? acl : QByteArray();
+}
+
+// What the owning group itself may do under an access control list; the mode's
+// group bits show the mask instead, which may grant more.
+mode_t modeWithoutAcl(mode_t mode, const QByteArray &acl)
+{
+    const auto *bytes = reinterpret_cast<const uchar *>(acl.constData());
+    uint groupObject = mode >> 3 & 07;
+    uint mask = 07;
+    for (qsizetype at = kAclHeader; at + kAclEntry <= acl.size(); at += kAclEntry) {
+        const quint16 tag = quint16(bytes[at] | bytes[at + 1] << 8);
+        const uint permissions = (bytes[at + 2] | bytes[at + 3] << 8) & 07;
+        if (tag == kAclGroupObject)
+            groupObject = permissions;
+        else if (tag == kAclMask)
+            mask = permissions;
+    }
+    return (mode & ~mode_t(070)) | mode_t((groupObject & mask) << 3);
+}
+
 // Opens without following a link (the name was resolved to no link, and one put
 // there since is not ours to follow) and without waiting for a writer (a FIFO), and
 // looks at what was opened, not at the name, which may point elsewhere by then.
-Reading readFile(const ResolvedFile &file, QByteArray &bytes, std::optional<struct stat> &status)
+Reading readFile(const ResolvedFile &file, QByteArray &bytes, std::optional<struct stat> &status, QByteArray &acl)
 {
     if (!file.isResolved())
-        return file.status() == ResolvedFile::Status::NoFolder ? Reading::Missing : Reading::Unreadable;
+        return file.status() == ResolvedFile::Status::NoFolder || file.status() == ResolvedFile::Status::MissingFolder
+            ? Reading::Missing : Reading::Unreadable;
     const int fd = ::openat(file.folder(), file.name().constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return errno == ENOENT ? Reading::Missing : Reading::Unreadable;
     Reading result = Reading::Unreadable;
     status.emplace();
     if (::fstat(fd, &*status) == 0 && S_ISREG(status->st_mode) && status->st_size <= kLargestFile) {
+        acl = accessAcl(fd);
         // Read up to one byte past the limit, so a file growing meanwhile is caught too.
         bytes.resize(qsizetype(status->st_size) + 1);
         qsizetype size = 0;
@@ -78,19 +117,24 @@ bool writeAll(int fd, const QByteArray &bytes)
     return true;
 }
 
-// The new file is made by whoever saves, so it takes the old one's mode and owner;
-// root saving a user's file must not take it over. Someone else may only hand it
-// to a group of theirs, or not at all. The mode first: a change of owner may bar
-// changing it afterwards.
-bool keepModeAndOwner(int fd, const struct stat &original)
+// The new file is made by whoever saves, so it takes the old one's mode, owner and
+// access control list; root saving a user's file must not take it over. Someone
+// else may only hand it to a group of theirs, or not at all. The mode first, with
+// the group bits no wider than the owning group's own right, in case the list cannot
+// follow: a change of owner may bar changing it afterwards.
+bool keepModeAndOwner(int fd, const struct stat &original, const QByteArray &acl)
 {
-    if (::fchmod(fd, original.st_mode & 0777) != 0)
+    if (::fchmod(fd, modeWithoutAcl(original.st_mode & 0777, acl)) != 0)
         return false;
-    if (::fchown(fd, original.st_uid, original.st_gid) == 0)
-        return true;
-    if (errno != EPERM)
-        return false;
-    [[maybe_unused]] const int group = ::fchown(fd, uid_t(-1), original.st_gid);
+    if (::fchown(fd, original.st_uid, original.st_gid) != 0) {
+        if (errno != EPERM)
+            return false;
+        [[maybe_unused]] const int group = ::fchown(fd, uid_t(-1), original.st_gid);
+    }
+    if (!acl.isEmpty()) {
+        // Where it cannot follow, the narrowed mode stands.
+        [[maybe_unused]] const int kept = ::fsetxattr(fd, kAccessAcl, acl.constData(), std::size_t(acl.size()), 0);
+    }
     return true;
 }
 
@@ -305,12 +349,16 @@ void TIniFile::updateFile()
 
 // A new file beside the old one, flushed to the disk and renamed over it: the name
 // shows either the old file or the new one whole, whenever the writing stops. A
-// read-only file is refused, although the rename would get past it.
+// file of the user's own that they made read-only is refused, although the rename
+// would get past it; one where the settings are not to be kept (someone else's file
+// in someone else's folder, by now) is refused too.
 bool TIniFile::replaceFile(const QByteArray &bytes)
 {
     const int folder = m_file->folder();
     const QByteArray &name = m_file->name();
-    if (m_original
+    if (!m_file->isKeptHere())
+        return false;
+    if (m_original && m_original->st_uid == ::geteuid()
         && ::faccessat(folder, name.constData(), W_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) != 0)
         return false;
 
@@ -326,7 +374,7 @@ bool TIniFile::replaceFile(const QByteArray &bytes)
     }
     if (fd == -1)
         return false;
-    bool written = (!m_original || keepModeAndOwner(fd, *m_original)) && writeAll(fd, bytes)
+    bool written = (!m_original || keepModeAndOwner(fd, *m_original, m_originalAcl)) && writeAll(fd, bytes)
         && ::fsync(fd) == 0;
     written = ::close(fd) == 0 && written;
     written = written && ::renameat(folder, temporary.constData(), folder, name.constData()) == 0;
@@ -340,7 +388,7 @@ IniDocument &TIniFile::document()
     if (!m_document) {
         m_file = std::make_unique<ResolvedFile>(m_localFileName);
         QByteArray bytes;
-        const Reading reading = readFile(*m_file, bytes, m_original);
+        const Reading reading = readFile(*m_file, bytes, m_original, m_originalAcl);
         if (reading != Reading::Read)
             m_original.reset();
         std::optional<IniText::Decoded> decoded;

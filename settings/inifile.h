@@ -67,10 +67,12 @@ public:
     void writeBool(const QByteArray &section, const QByteArray &key, bool value);
 
     // Puts what was written into the file, in the file's own encoding, keeping its
-    // owner and mode: the very file that was read, through a link the file it points
-    // to. A refused write (a read-only file or folder, a full disk, a file that could
-    // not be read first, a link not followed) raises EIniFileException and leaves the
-    // file as it was. Writes not put into the file are dropped with the object.
+    // owner, mode and access control list: the very file that was read, through a
+    // link the file it points to. A refused write (a read-only file or folder of the
+    // user's, a full disk, a file that could not be read first, a link not followed,
+    // a place where the user's settings are not kept) raises EIniFileException and
+    // leaves the file as it was. Writes not put into the file are dropped with the
+    // object.
     void updateFile();
 
 private:
@@ -82,6 +84,7 @@ private:
     std::unique_ptr<ResolvedFile> m_file;
     // The file as it was read, for its owner and mode; nothing when there was none.
     std::optional<struct stat> m_original;
+    QByteArray m_originalAcl;
     std::optional<IniDocument> m_document;
     IniText::Encoding m_encoding = IniText::Encoding::Bytes;
     bool m_unreadable = false;

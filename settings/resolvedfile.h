@@ -12,24 +12,39 @@
 // name that changes meanwhile cannot send one of them to another file than the rest.
 //
 // Links are followed wherever they lead, ".." in a target included, up to the
-// kernel's 40. Root follows only the links root owns: a link another user made could
-// otherwise send root's writes into any file (the kernel's rule for links in shared
-// folders, here applied everywhere).
+// kernel's 40, but never less safely than the kernel follows them:
+// - in a folder that is sticky and writable by all (/tmp), a link is followed only
+//   when it belongs to the one who follows it or to the folder's owner, whatever the
+//   system's own setting for that says;
+// - root follows only the links root owns, and only those with a single name: a link
+//   another user made, or hard-linked where root would find it, could otherwise send
+//   root's writes into any file.
+// Each link is looked at through one handle, opened without following it: the owner
+// checked is the one of the link whose target is read.
 class ResolvedFile
 {
 public:
     enum class Status {
         Resolved,
-        // A folder on the way is missing or no folder, or cannot be entered.
+        // A folder on the way does not exist (yet); folder() is the last one that does.
+        MissingFolder,
+        // A name on the way is no folder, or cannot be entered.
         NoFolder,
-        // A link on the way belongs to someone whose links are not followed.
+        // A link on the way is not followed here.
         UntrustedLink,
         // More links than the kernel would follow, or a name that ends in a folder.
         Unresolvable,
     };
 
-    // Links owned by anyone are followed, or only those of trustedLinkOwner.
-    explicit ResolvedFile(const QByteArray &path, std::optional<uid_t> trustedLinkOwner = ownerTrustedHere());
+    // Whether folders missing on the way are made, one inside the other. One is made
+    // only inside a folder of the user's own, readable by that user alone, so that no
+    // run leaves its folders in someone else's.
+    enum class Folders { Existing, Made };
+
+    // Links owned by anyone are followed (the shared-folder rule apart), or only
+    // single-named ones of trustedLinkOwner.
+    explicit ResolvedFile(const QByteArray &path, std::optional<uid_t> trustedLinkOwner = ownerTrustedHere(),
+                          Folders folders = Folders::Existing);
     ~ResolvedFile();
 
     ResolvedFile(const ResolvedFile &) = delete;
@@ -41,13 +56,27 @@ public:
     Status status() const { return m_status; }
     bool isResolved() const { return m_status == Status::Resolved; }
 
-    // The folder (a descriptor opened with O_PATH) and the name in it; only when resolved.
+    // The folder (a descriptor opened with O_PATH) and the name in it; the folder also
+    // for MissingFolder, the name only when resolved.
     int folder() const { return m_folder; }
     const QByteArray &name() const { return m_name; }
     // Where the file really lies; only when resolved.
     QByteArray realPath() const;
 
+    // Whether the folder reached belongs to the user running the program.
+    bool folderIsOwn() const;
+
+    // Whether the user running the program may keep settings in this file: it is
+    // theirs and they may write it, or they may replace it there (the folder may be
+    // written, the sticky bit counted, and is theirs unless the file is or the user
+    // is root, whose replacement keeps the owner); with no file yet, the folder is
+    // theirs and may be written. Nothing of one user is left in a folder another
+    // user owns.
+    bool isKeptHere() const;
+
 private:
+    bool makeFolder(const QByteArray &name) const;
+
     Status m_status = Status::Unresolvable;
     int m_folder = -1;
     QByteArray m_folderPath;

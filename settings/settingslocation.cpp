@@ -1,5 +1,6 @@
 #include "settings/settingslocation.h"
 
+#include "settings/resolvedfile.h"
 #include "shell/exception.h"
 
 #include <QFile>
@@ -27,13 +28,17 @@ QByteArray ownExecutable()
     return buffer;
 }
 
+// The home folder the user's account names, whatever the environment says.
+QByteArray accountHome()
+{
+    const passwd *entry = ::getpwuid(::geteuid());
+    return entry && entry->pw_dir ? QByteArray(entry->pw_dir) : QByteArray();
+}
+
 QByteArray homeFolder()
 {
     const QByteArray home = qgetenv("HOME");
-    if (!home.isEmpty())
-        return home;
-    const passwd *entry = ::getpwuid(::geteuid());
-    return entry && entry->pw_dir ? QByteArray(entry->pw_dir) : QByteArray();
+    return home.isEmpty() ? accountHome() : home;
 }
 
 QByteArray folderOf(const QByteArray &path)
@@ -55,11 +60,6 @@ bool exists(const QByteArray &path)
     return ::stat(path.constData(), &info) == 0;
 }
 
-bool writable(const QByteArray &path)
-{
-    return ::faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) == 0;
-}
-
 // Relative and empty values mean "not set" to every program that follows the XDG
 // base directories.
 QByteArray configFolder(const QByteArray &configHome, const QByteArray &home)
@@ -71,34 +71,41 @@ QByteArray configFolder(const QByteArray &configHome, const QByteArray &home)
     return QByteArray();
 }
 
-// Makes every missing folder of path, readable by the user alone.
-void makeFolders(const QByteArray &path)
+// Whether the folder leads into one of the user's own: the folder itself, or the
+// last one on its way that exists, where the rest will be made.
+bool leadsIntoOwnFolder(const QByteArray &folder)
 {
-    for (qsizetype slash = path.indexOf('/', 1); slash != -1; slash = path.indexOf('/', slash + 1))
-        ::mkdir(path.left(slash).constData(), 0700);
-    ::mkdir(path.constData(), 0700);
+    const ResolvedFile probe(inFolder(folder, kFileName));
+    return (probe.isResolved() || probe.status() == ResolvedFile::Status::MissingFolder) && probe.folderIsOwn();
 }
 
 } // namespace
 
 SettingsLocation::SettingsLocation()
-    : SettingsLocation(ownExecutable(), qgetenv("XDG_CONFIG_HOME"), homeFolder())
+    : SettingsLocation(ownExecutable(), qgetenv("XDG_CONFIG_HOME"), homeFolder(), accountHome())
 {
 }
 
 SettingsLocation::SettingsLocation(const QByteArray &executable, const QByteArray &configHome,
-                                   const QByteArray &home)
+                                   const QByteArray &home, const QByteArray &accountHome)
 {
     const QByteArray programFolder = folderOf(executable);
     if (programFolder.isEmpty())
         return;
     const bool installed = exists(inFolder(programFolder, QByteArrayLiteral(VINDRE_INSTALLED_ENTRY)));
-    if (!installed && (writable(programFolder) || writable(inFolder(programFolder, kFileName)))) {
+    if (!installed && ResolvedFile(inFolder(programFolder, kFileName)).isKeptHere()) {
         m_folder = programFolder;
-    } else {
-        m_folder = configFolder(configHome, home);
-        m_inConfigHome = true;
+        return;
     }
+    // The environment may be another user's (sudo -E, su without -): a folder there
+    // that is not this user's own is not used, and the account's home is.
+    m_inConfigHome = true;
+    const QByteArray fromEnvironment = configFolder(configHome, home);
+    const QByteArray fromAccount = configFolder(QByteArray(), accountHome);
+    if (!fromEnvironment.isEmpty() && leadsIntoOwnFolder(fromEnvironment))
+        m_folder = fromEnvironment;
+    else
+        m_folder = fromAccount.isEmpty() ? fromEnvironment : fromAccount;
 }
 
 QString SettingsLocation::shownPath() const
@@ -116,7 +123,8 @@ QByteArray SettingsLocation::pathForWriting() const
     if (!isKnown())
         throw EIniFileException(QStringLiteral("設定ファイル %1 を置くフォルダが見つかりません")
                                     .arg(QString::fromLatin1(kFileName)));
+    const QByteArray file = inFolder(m_folder, kFileName);
     if (m_inConfigHome)
-        makeFolders(m_folder);
-    return inFolder(m_folder, kFileName);
+        ResolvedFile(file, ResolvedFile::ownerTrustedHere(), ResolvedFile::Folders::Made);
+    return file;
 }

@@ -14,9 +14,13 @@
 // ~/.local/share/applications/).
 //
 // Any other copy, kept in a folder of its own, on a stick or in a build tree,
-// carries its settings along beside itself when this user may write that folder or
-// the file there. A file beside the program that this user can neither write nor
-// replace is someone else's, so this user's own file under $XDG_CONFIG_HOME is used.
+// carries its settings along beside itself where this user may keep them there
+// (ResolvedFile::isKeptHere: the file is theirs, or they may replace it in a folder
+// of their own). Otherwise this user's own file under $XDG_CONFIG_HOME is used.
+//
+// The environment may be another user's, as sudo -E or su without "-" leave it: a
+// configuration folder that leads into a folder not the user's own is not used, and
+// the one in the home folder of the user's account is.
 //
 // Folder names are bytes and need not be UTF-8, so the paths handed out are bytes too.
 class SettingsLocation
@@ -25,8 +29,10 @@ public:
     // This process: its own executable and its environment.
     SettingsLocation();
     // The same rules for a program at executable (its full path as bytes, empty when
-    // it cannot be found) with these XDG_CONFIG_HOME and HOME.
-    SettingsLocation(const QByteArray &executable, const QByteArray &configHome, const QByteArray &home);
+    // it cannot be found) with these XDG_CONFIG_HOME and HOME, and the home folder
+    // the user's account names.
+    SettingsLocation(const QByteArray &executable, const QByteArray &configHome, const QByteArray &home,
+                     const QByteArray &accountHome = QByteArray());
 
     // Whether there is a place at all; without one nothing can be kept.
     bool isKnown() const { return !m_folder.isEmpty(); }
@@ -38,8 +44,8 @@ public:
     // The file to read; empty when there is none to read, which reads as no file.
     QByteArray pathForReading() const;
 
-    // The file to write, its folder made first when it is the user's configuration
-    // folder. Raises EIniFileException when there is no place.
+    // The file to write, its missing folders made first when it is in the user's
+    // configuration folder. Raises EIniFileException when there is no place.
     QByteArray pathForWriting() const;
 
 private:
