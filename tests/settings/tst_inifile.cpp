@@ -15,7 +15,9 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <grp.h>
 #include <sys/syscall.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -436,6 +438,9 @@ void TestIniFile::savedInPlace_data()
     QTest::newRow("another user's file") << "owner";
     QTest::newRow("another user's group-writable file, without the right to give it away") << "group";
     QTest::newRow("a file of exactly 16 MiB") << "largest";
+    QTest::newRow("a file with an access control list") << "acl";
+    // Nothing wider than the owning group's own right.
+    QTest::newRow("another user's access control list, without the right to set it") << "acl elsewhere";
 }
 
 void TestIniFile::savedInPlace()
@@ -471,10 +476,25 @@ void TestIniFile::savedInPlace()
     if (setup == QLatin1String("owner") || setup == QLatin1String("group")) {
         if (::geteuid() != 0)
             QSKIP("only root may give a file to another user");
-        QVERIFY(::chown(targetName.constData(), 65534, setup == QLatin1String("group") ? 0 : 65534) == 0);
+        QVERIFY(::chown(targetName.constData(), 65534, 65534) == 0);
         QVERIFY(::chmod(targetName.constData(), setup == QLatin1String("group") ? 0660 : 0640) == 0);
-        if (setup == QLatin1String("group"))
+        // A group of the saver's, though not its own: the one it may still hand the file to.
+        const gid_t groups[] = {0, 65534};
+        if (setup == QLatin1String("group")) {
+            QVERIFY(::setgroups(2, groups) == 0);
             noChown.emplace(CAP_TO_MASK(CAP_CHOWN));
+        }
+    }
+    // No rights for the owning group, read and write for one other user.
+    const QByteArray acl = QByteArray::fromHex("02000000" "01000600ffffffff" "0200060002000000"
+                                               "04000000ffffffff" "10000600ffffffff" "20000000ffffffff");
+    if (setup.startsWith(QLatin1String("acl"))) {
+        if (setup == QLatin1String("acl elsewhere") && ::chown(targetName.constData(), 65534, 65534) != 0)
+            QSKIP("only root may give a file to another user");
+        if (::setxattr(targetName.constData(), "system.posix_acl_access", acl.constData(), std::size_t(acl.size()), 0))
+            QSKIP("no access control lists here");
+        if (setup == QLatin1String("acl elsewhere"))
+            noChown.emplace(CAP_TO_MASK(CAP_FOWNER));
     }
 
     TIniFile ini(name);
@@ -484,6 +504,8 @@ void TestIniFile::savedInPlace()
     ini.writeBool("Main", "ClipTransLower", false);
     ini.updateFile();
     noChown.reset();
+    if (setup == QLatin1String("group"))
+        QVERIFY(::setgroups(0, nullptr) == 0);
 
     const QByteArray keys = "X=199\r\nY=397\r\nColorR=255\r\nColorG=128\r\nColorB=0\r\nClipTransLower=0\r\n";
     QCOMPARE(fileBytes(target), mainSection(keys) + comment);
@@ -495,8 +517,18 @@ void TestIniFile::savedInPlace()
         QCOMPARE(status.st_gid, gid_t(65534));
         QCOMPARE(status.st_mode & 07777, mode_t(0640));
     } else if (setup == QLatin1String("group")) {
-        QCOMPARE(status.st_gid, gid_t(0));
+        QCOMPARE(status.st_gid, gid_t(65534));
         QCOMPARE(status.st_mode & 07777, mode_t(0660));
+    } else if (setup.startsWith(QLatin1String("acl"))) {
+        QByteArray kept(64, '\0');
+        kept.resize(qMax(0, int(::getxattr(targetName.constData(), "system.posix_acl_access", kept.data(), 64))));
+        QCOMPARE(kept.toHex(), setup == QLatin1String("acl") ? acl.toHex() : QByteArray());
+        QCOMPARE(status.st_mode & 07777, setup == QLatin1String("acl") ? mode_t(0660) : mode_t(0600));
+    } else if (setup.startsWith(QLatin1String("acl"))) {
+        QByteArray kept(64, '\0');
+        kept.resize(qMax(0, int(::getxattr(targetName.constData(), "system.posix_acl_access", kept.data(), 64))));
+        QCOMPARE(kept.toHex(), setup == QLatin1String("acl") ? acl.toHex() : QByteArray());
+        QCOMPARE(status.st_mode & 07777, setup == QLatin1String("acl") ? mode_t(0660) : mode_t(0600));
     } else if (setup == QLatin1String("climbing link")) {
         QCOMPARE(fileBytes(dir.filePath(QStringLiteral("etc/target"))), QByteArray("not ours"));
     }

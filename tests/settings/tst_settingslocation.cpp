@@ -3,6 +3,7 @@
 #include "settings/settingslocation.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -43,6 +44,42 @@ int removeEntry(const char *path, const struct stat *, int, FTW *)
     return ::remove(path);
 }
 
+// Root for a while, to stage what another user left: the tests run as "nobody" with
+// root kept as the saved user.
+class AsRoot
+{
+public:
+    AsRoot()
+        : m_user(::geteuid())
+        , m_group(::getegid())
+    {
+        m_root = ::seteuid(0) == 0 && ::setegid(0) == 0;
+    }
+    ~AsRoot()
+    {
+        ::setegid(m_group);
+        ::seteuid(m_user);
+    }
+    bool isRoot() const { return m_root; }
+
+private:
+    uid_t m_user;
+    gid_t m_group;
+    bool m_root = false;
+};
+
+// Every folder on the way to path below base that does not exist yet.
+QList<QByteArray> missingFolders(const QByteArray &base, const QByteArray &path)
+{
+    QList<QByteArray> missing;
+    for (qsizetype slash = path.indexOf('/', base.size() + 1); slash != -1; slash = path.indexOf('/', slash + 1)) {
+        struct stat info;
+        if (::stat(path.left(slash).constData(), &info) != 0)
+            missing.append(path.left(slash));
+    }
+    return missing;
+}
+
 QString messageOf(const std::function<void()> &action)
 {
     try {
@@ -72,10 +109,17 @@ private slots:
     void savedAndReadBack();
     void refused_data();
     void refused();
+    void anotherUsersEnvironment_data();
+    void anotherUsersEnvironment();
 
 private:
     // "$T" stands for the test's own temporary folder.
     QByteArray real(QByteArray path) const { return path.replace("$T", m_base); }
+    // Rows named "root: ..." need what root staged in init().
+    bool unstaged() const
+    {
+        return QByteArray(QTest::currentDataTag()).startsWith("root:") && !QFileInfo::exists(real("$T/root"));
+    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QByteArray m_base;
@@ -89,13 +133,16 @@ void TestSettingsLocation::initTestCase()
     if (!nobody)
         QSKIP("running as root, with no user \"nobody\" to become: root writes read-only folders");
     QVERIFY(::setgroups(0, nullptr) == 0);
-    QVERIFY(::setresgid(nobody->pw_gid, nobody->pw_gid, nobody->pw_gid) == 0);
-    QVERIFY(::setresuid(nobody->pw_uid, nobody->pw_uid, nobody->pw_uid) == 0);
+    QVERIFY(::setresgid(nobody->pw_gid, nobody->pw_gid, 0) == 0);
+    QVERIFY(::setresuid(nobody->pw_uid, nobody->pw_uid, 0) == 0);
 }
 
 // $T/app may be written; $T/kept may not, and holds a settings file; $T/locked may
 // not, and holds a read-only one; $T/sealed may not, and holds none; $T/<Shift-JIS>
-// may be written; $T/home is a home folder; $T/usr is an installation.
+// may be written; $T/home is a home folder; $T/usr is an installation. Where root
+// runs these tests, root leaves its own file in $T/mine, and owns what all may write
+// (sticky, like /tmp): $T/open, $T/shared holding root's file, $T/planted holding a
+// link another user made to the user's $T/home/bashrc; and root's home $T/root.
 void TestSettingsLocation::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
@@ -110,11 +157,27 @@ void TestSettingsLocation::init()
     QVERIFY(writeBytes(real("$T/usr/share/applications/com.example.Vindre.desktop"), "[Desktop Entry]\n", 0644));
     for (const char *folder : {"$T/kept", "$T/locked", "$T/sealed"})
         QVERIFY(::chmod(real(folder).constData(), 0555) == 0);
+    QVERIFY(::mkdir(real("$T/mine").constData(), 0755) == 0);
+    QVERIFY(writeBytes(real("$T/home/bashrc"), "umask 022\n", 0644));
+
+    const AsRoot root;
+    if (!root.isRoot())
+        return;
+    for (const char *folder : {"$T/open", "$T/shared", "$T/planted"}) {
+        QVERIFY(::mkdir(real(folder).constData(), 0777) == 0);
+        QVERIFY(::chmod(real(folder).constData(), 01777) == 0);
+    }
+    QVERIFY(::mkdir(real("$T/root").constData(), 0700) == 0);
+    QVERIFY(writeBytes(real("$T/shared/vindre.ini"), "[Main]\r\n", 0644));
+    QVERIFY(writeBytes(real("$T/mine/vindre.ini"), "[Main]\r\n", 0644));
+    QVERIFY(::symlink(real("$T/home/bashrc").constData(), real("$T/planted/vindre.ini").constData()) == 0);
+    QVERIFY(::lchown(real("$T/planted/vindre.ini").constData(), 12345, 12345) == 0);
 }
 
 // Qt would not find a Shift-JIS name to remove it.
 void TestSettingsLocation::cleanup()
 {
+    const AsRoot root;
     for (const char *folder : {"$T/kept", "$T/locked", "$T/sealed"})
         ::chmod(real(folder).constData(), 0755);
     ::nftw(m_base.constData(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
@@ -162,6 +225,18 @@ void TestSettingsLocation::location_data()
     QTest::newRow("Shift-JIS folder name")
         << "$T/" + kShiftJisFolder + "/vindre" << QByteArray("$T/config") << QByteArray("$T/home")
         << "$T/" + kShiftJisFolder + "/vindre.ini" << true;
+    QTest::newRow("root: root's file in the user's own folder")
+        << QByteArray("$T/mine/vindre") << QByteArray("$T/config") << QByteArray("$T/home")
+        << QByteArray("$T/mine/vindre.ini") << true;
+    QTest::newRow("root: another user's file in a sticky folder open to all: XDG_CONFIG_HOME")
+        << QByteArray("$T/shared/vindre") << QByteArray("$T/config") << QByteArray("$T/home")
+        << QByteArray("$T/config/vindre/vindre.ini") << false;
+    QTest::newRow("root: another user's folder open to all, no file: XDG_CONFIG_HOME")
+        << QByteArray("$T/open/vindre") << QByteArray("$T/config") << QByteArray("$T/home")
+        << QByteArray("$T/config/vindre/vindre.ini") << false;
+    QTest::newRow("root: another user's link in a sticky folder: not followed")
+        << QByteArray("$T/planted/vindre") << QByteArray("$T/config") << QByteArray("$T/home")
+        << QByteArray("$T/config/vindre/vindre.ini") << false;
 }
 
 void TestSettingsLocation::location()
@@ -171,6 +246,8 @@ void TestSettingsLocation::location()
     QFETCH(QByteArray, home);
     QFETCH(QByteArray, file);
     QFETCH(bool, beside);
+    if (unstaged())
+        QSKIP("only root stages another user's files");
 
     SettingsLocation location(real(executable), real(configHome), real(home));
     QCOMPARE(location.isKnown(), !file.isEmpty());
@@ -193,6 +270,8 @@ void TestSettingsLocation::savedAndReadBack_data()
     QTest::newRow("Shift-JIS configuration folder")
         << QByteArray("$T/sealed/vindre") << "$T/" + kShiftJisFolder + "/config"
         << "$T/" + kShiftJisFolder + "/config/vindre/vindre.ini";
+    QTest::newRow("root: root's file in the user's own folder, replaced")
+        << QByteArray("$T/mine/vindre") << QByteArray("$T/config") << QByteArray("$T/mine/vindre.ini");
 }
 
 void TestSettingsLocation::savedAndReadBack()
@@ -201,6 +280,10 @@ void TestSettingsLocation::savedAndReadBack()
     QFETCH(QByteArray, configHome);
     QFETCH(QByteArray, file);
     const QByteArray home = real("$T/home");
+    if (unstaged())
+        QSKIP("only root stages another user's files");
+    const QList<QByteArray> made = missingFolders(m_base, real(file));
+    const bool newFile = !QFileInfo::exists(QFile::decodeName(real(file)));
 
     int before = 0;
     const QString saving = messageOf([&] {
@@ -213,10 +296,18 @@ void TestSettingsLocation::savedAndReadBack()
     QCOMPARE(saving, QStringLiteral("(no error)"));
     QCOMPARE(before, 100);
     QCOMPARE(readBytes(real(file)), QByteArray("[Main]\r\nX=5\r\n"));
-    if (real(file).startsWith(real(configHome))) {
+    // Made as every program makes them: folders for the user alone, the file as the
+    // user's umask has it; and all of them the user's.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    for (const QByteArray &path : made + QList<QByteArray>{real(file)}) {
         struct stat info;
-        QVERIFY(::stat(real(file).left(real(file).lastIndexOf('/')).constData(), &info) == 0);
-        QCOMPARE(info.st_mode & 07777, mode_t(0700));
+        QVERIFY(::stat(path.constData(), &info) == 0);
+        if (path != real(file))
+            QCOMPARE(info.st_mode & 07777, mode_t(0700));
+        else if (newFile)
+            QCOMPARE(info.st_mode & 07777, 0666 & ~mask);
+        QCOMPARE(info.st_uid, ::geteuid());
     }
 
     SettingsLocation location(real(executable), real(configHome), home);
@@ -238,6 +329,9 @@ void TestSettingsLocation::refused_data()
     QTest::newRow("read-only file in a Shift-JIS folder")
         << "$T/" + kShiftJisFolder + "/vindre" << QByteArray("$T/config") << "$T/" + kShiftJisFolder + "/vindre.ini"
         << "$T/" + kShiftJisFolder + "/vindre.ini";
+    QTest::newRow("root: configuration folder not made in another user's folder open to all")
+        << QByteArray("$T/sealed/vindre") << QByteArray("$T/open/cfg") << QByteArray()
+        << QByteArray("$T/open/cfg/vindre/vindre.ini");
 }
 
 void TestSettingsLocation::refused()
@@ -246,6 +340,8 @@ void TestSettingsLocation::refused()
     QFETCH(QByteArray, configHome);
     QFETCH(QByteArray, readOnlyFile);
     QFETCH(QByteArray, named);
+    if (unstaged())
+        QSKIP("only root stages another user's files");
 
     if (!readOnlyFile.isEmpty())
         QVERIFY(writeBytes(real(readOnlyFile), "[Main]\r\nX=1\r\n", 0444));
@@ -263,6 +359,60 @@ void TestSettingsLocation::refused()
     QCOMPARE(message, expected);
     if (!readOnlyFile.isEmpty())
         QCOMPARE(readBytes(real(readOnlyFile)), QByteArray("[Main]\r\nX=1\r\n"));
+    QVERIFY(!QFileInfo::exists(QFile::decodeName(real("$T/open/cfg"))));
+}
+
+// Root with another user's HOME or XDG_CONFIG_HOME, as sudo -E leaves them: root's
+// settings stay in the home of root's account, and nothing of root's is made in a
+// folder of the user's.
+void TestSettingsLocation::anotherUsersEnvironment_data()
+{
+    QTest::addColumn<QByteArray>("configHome");
+    QTest::addColumn<QByteArray>("home");
+    QTest::addColumn<QByteArray>("file");
+
+    const QByteArray rootsFile("$T/root/.config/vindre/vindre.ini");
+    QTest::newRow("another user's HOME without ~/.config") << QByteArray() << QByteArray("$T/home") << rootsFile;
+    QTest::newRow("another user's HOME with ~/.config") << QByteArray() << QByteArray("$T/home") << rootsFile;
+    QTest::newRow("another user's HOME with ~/.config/vindre")
+        << QByteArray() << QByteArray("$T/home") << rootsFile;
+    QTest::newRow("another user's XDG_CONFIG_HOME") << QByteArray("$T/home/cfg") << QByteArray("$T/root") << rootsFile;
+    QTest::newRow("another user's ~/.config, a link into a folder of root's")
+        << QByteArray() << QByteArray("$T/home") << rootsFile;
+    QTest::newRow("root's own XDG_CONFIG_HOME, made")
+        << QByteArray("$T/root/cfg") << QByteArray("$T/home") << QByteArray("$T/root/cfg/vindre/vindre.ini");
+}
+
+void TestSettingsLocation::anotherUsersEnvironment()
+{
+    QFETCH(QByteArray, configHome);
+    QFETCH(QByteArray, home);
+    QFETCH(QByteArray, file);
+
+    const QByteArray row = QTest::currentDataTag();
+    if (row.contains("with ~/.config"))
+        QVERIFY(::mkdir(real("$T/home/.config").constData(), 0700) == 0);
+    if (row.contains("~/.config/vindre"))
+        QVERIFY(::mkdir(real("$T/home/.config/vindre").constData(), 0700) == 0);
+    if (row.contains("link"))
+        QVERIFY(::symlink(real("$T/root").constData(), real("$T/home/.config").constData()) == 0);
+
+    const AsRoot root;
+    if (!root.isRoot())
+        QSKIP("only root runs with another user's environment here");
+    const QString saving = messageOf([&] {
+        SettingsLocation location(real("$T/usr/bin/vindre"), real(configHome), real(home), real("$T/root"));
+        TIniFile settings(location.pathForWriting());
+        settings.writeInteger("Main", "X", 5);
+        settings.updateFile();
+    });
+    QCOMPARE(saving, QStringLiteral("(no error)"));
+    QCOMPARE(readBytes(real(file)), QByteArray("[Main]\r\nX=5\r\n"));
+    struct stat info;
+    QVERIFY(::stat(real("$T/root/.config").constData(), &info) != 0 || info.st_mode == (S_IFDIR | 0700));
+    QCOMPARE(::nftw(real("$T/home").constData(), [](const char *, const struct stat *entry, int, FTW *) {
+        return entry->st_uid == 0 ? 1 : 0;
+    }, 16, FTW_PHYS), 0);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsLocation)
