@@ -73,8 +73,7 @@ TVND_MAIN::TVND_MAIN(QWidget *owner)
     // Each setting takes effect as soon as it is read; a scroll bar clamps its value
     // and refreshes the display when it really changes.
     {
-        SettingsLocation location;
-        TIniFile settings(location.pathForReading());
+        TIniFile settings(m_settingsLocation.pathForReading());
         // Where the compositor places the window, a stored place means nothing.
         if (WindowPlacement::positionKnown()) {
             const int left = settings.readInteger("Main", "X", 100);
@@ -269,9 +268,10 @@ void TVND_MAIN::FormClose(QObject *, TCloseAction &Action)
 {
     QString refusal;
     try {
-        // All six keys reach the file together or not at all.
-        SettingsLocation location;
-        TIniFile settings(location.pathForWriting());
+        // All six keys reach the file together or not at all, in the place chosen at
+        // the start: one that no longer takes them is a failure, not a reason to
+        // put them somewhere else.
+        TIniFile settings(m_settingsLocation.pathForWriting());
         // A place the program cannot know is not saved: the one stored stays as it is.
         if (WindowPlacement::positionKnown()) {
             const QPoint corner = WindowPlacement::framePosition(this);

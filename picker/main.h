@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/settingslocation.h"
+
 #include <QMainWindow>
 
 #include <memory>
@@ -53,6 +55,7 @@ private:
     QAction *popupClipItem(int format) const;
 
     std::unique_ptr<Ui::TVND_MAIN> ui;
+    const SettingsLocation m_settingsLocation;
     ColorDialog *m_colorDialog = nullptr;
     // Where the colour code's box starts when the code fits there.
     int m_codeLeft = 0;

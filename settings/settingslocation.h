@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
-// Where the settings file vindre.ini lives, looked up anew for every reading and
-// every saving.
+// Where the settings file vindre.ini lives: chosen once, when the window reads it,
+// and kept for the save.
 //
 // A copy that was installed keeps each user's settings in that user's
 // $XDG_CONFIG_HOME/vindre/ (by default ~/.config/vindre/), root's included, and

@@ -90,6 +90,22 @@ if [ "$(id -u)" = 0 ]; then
         "$(stat -c %u "$RUN_HOME/.config/vindre/vindre.ini" 2>&1) $(grep -q ColorR=255 "$RUN_HOME/.config/vindre/vindre.ini" && echo yes)"
     check "root's run: nothing beside the installed program" "vindre" "$(ls "$PREFIX/bin" | paste -sd' ')"
     RUN_AS=("${AS_USER[@]}") RUN_HOME=$HOME_DIR
+
+    # Root with a user's HOME, as sudo -E leaves it: root's settings go to the home of
+    # root's account (here a folder of the test's, in root's place), and nothing of
+    # root's lands in the user's home, whatever it holds already.
+    make_user USER_NAME "$WORK/user"
+    mkdir -m 700 "$WORK/root-account"
+    RUN_AS=(unshare --mount --propagation private sh -c 'mount --bind "$0" /root && exec "$@"' "$WORK/root-account")
+    RUN_HOME=$WORK/user
+    for held in "nothing" "~/.config/vindre"; do
+        [ "$held" = nothing ] || as_user "$USER_NAME" mkdir -p "$WORK/user/.config/vindre"
+        start_installed
+        close_installed "root with the user's HOME holding $held"
+        check "root with the user's HOME holding $held: root's settings in root's home, none in the user's" \
+            "yes " "$([ -f "$WORK/root-account/.config/vindre/vindre.ini" ] && echo yes) $(find "$WORK/user" -user 0)"
+    done
+    RUN_AS=("${AS_USER[@]}") RUN_HOME=$HOME_DIR
 fi
 
 start_installed

@@ -16,6 +16,12 @@ WM_PID=
 WM_BUS_PID=
 FAILURES=0
 CHECKS=0
+TEST_USERS=()
+# A home of the test's own: whatever the program keeps in its user's configuration
+# folder stays in here.
+export HOME=$WORK/runner-home
+unset XDG_CONFIG_HOME
+mkdir -m 700 "$HOME"
 # A sanitized build writes its reports into files here, also from processes whose
 # output goes nowhere; finish() fails on any.
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}log_path=$WORK/sanitizer"
@@ -32,6 +38,7 @@ stop_display() {
 
 cleanup() {
     stop_display
+    for user in "${TEST_USERS[@]}"; do userdel "$user" 2>/dev/null || true; done
     if [ "${KEEP_E2E:-0}" = 1 ]; then echo "kept $WORK"; else rm -rf "$WORK"; fi
 }
 trap cleanup EXIT
@@ -81,6 +88,23 @@ start_display() {
         sleep 0.05
     done
     echo "$wm did not start on $DISPLAY:"; cat "$WORK/wm.log"; exit 1
+}
+
+# An ordinary user of the test's own, with a new home in the test's folder, removed
+# at the end (as root only): make_user VARIABLE HOME. Their commands run through
+# as_user NAME COMMAND....
+make_user() {
+    local name=vt$$x${#TEST_USERS[@]}
+    useradd --no-create-home --home-dir "$2" --shell /usr/sbin/nologin "$name"
+    TEST_USERS+=("$name")
+    mkdir -m 700 "$2"
+    chown "$name:" "$2"
+    printf -v "$1" %s "$name"
+}
+as_user() {
+    local name=$1
+    shift
+    setpriv --reuid="$name" --regid="$(id -g "$name")" --init-groups -- "$@"
 }
 
 # Starts the program, through the command given if any (env, a launcher); its
