@@ -66,18 +66,6 @@ start_installed() {
     xdotool windowactivate --sync "$MAIN_WIN" 2>/dev/null || true
 }
 
-# Closes the window as a user does; a program still running after that is ended.
-close_installed() {
-    close_by_wm "$MAIN_WIN"
-    wait_app
-    check "$1: exit code" 0 "$APP_CODE"
-    if [ "$APP_CODE" = running ]; then
-        kill -KILL "$APP_PID"
-        wait "$APP_PID" 2>/dev/null || true
-        APP_PID=
-    fi
-}
-
 # Root runs the installed copy first: its settings go to its own home, and nothing
 # beside the program stands in the way of anyone else's.
 if [ "$(id -u)" = 0 ]; then
@@ -85,7 +73,7 @@ if [ "$(id -u)" = 0 ]; then
     mkdir -m 700 "$RUN_HOME"
     start_installed
     key "$MAIN_WIN" F2
-    close_installed "root's run"
+    close_and_end "root's run"
     check "root's run: settings under root's ~/.config/vindre" "0 yes" \
         "$(stat -c %u "$RUN_HOME/.config/vindre/vindre.ini" 2>&1) $(grep -q ColorR=255 "$RUN_HOME/.config/vindre/vindre.ini" && echo yes)"
     check "root's run: nothing beside the installed program" "vindre" "$(ls "$PREFIX/bin" | paste -sd' ')"
@@ -101,7 +89,7 @@ if [ "$(id -u)" = 0 ]; then
     for held in "nothing" "~/.config/vindre"; do
         [ "$held" = nothing ] || as_user "$USER_NAME" mkdir -p "$WORK/user/.config/vindre"
         start_installed
-        close_installed "root with the user's HOME holding $held"
+        close_and_end "root with the user's HOME holding $held"
         check "root with the user's HOME holding $held: root's settings in root's home, none in the user's" \
             "yes " "$([ -f "$WORK/root-account/.config/vindre/vindre.ini" ] && echo yes) $(find "$WORK/user" -user 0)"
     done
@@ -120,7 +108,7 @@ xdotool windowmove "$MAIN_WIN" 300 200
 sleep 0.5
 moved=$(frame_origin "$MAIN_WIN")
 check "window moved" "300 200" "$moved"
-close_installed "first run"
+close_and_end "first run"
 shot installed-first-run
 
 INI=$HOME_DIR/.config/vindre/vindre.ini
@@ -135,7 +123,7 @@ start_installed
 check "second run: place from the settings" "$moved" "$(frame_origin "$MAIN_WIN")"
 key "$MAIN_WIN" F5
 check "second run: colour from the settings" "#00FFFF" "$(clipboard)"
-close_installed "second run"
+close_and_end "second run"
 check "still nothing beside the installed program" "vindre" "$(ls "$PREFIX/bin" | paste -sd' ')"
 
 finish

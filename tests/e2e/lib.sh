@@ -154,6 +154,19 @@ wait_app() {
 
 close_by_wm() { wmctrl -i -c "$1"; }
 
+# Closes the main window as a user does and checks that the program ended at once;
+# one still running (an error box up) is killed, so the next check starts afresh.
+close_and_end() {
+    close_by_wm "$MAIN_WIN"
+    wait_app
+    check "$1: exit code" 0 "$APP_CODE"
+    if [ "$APP_CODE" = running ]; then
+        kill -KILL "$APP_PID"
+        wait "$APP_PID" 2>/dev/null || true
+        APP_PID=
+    fi
+}
+
 # The client area's top-left corner on the screen: "x y".
 client_origin() {
     xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'

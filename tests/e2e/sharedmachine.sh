@@ -20,17 +20,6 @@ start_as_user() {
     APP_PID=$!
     MAIN_WIN=$(wait_window "ヴィンドレ 051113")
 }
-close_and_wait() {
-    close_by_wm "$MAIN_WIN"
-    wait_app
-    check "$1: closed at once, exit code" 0 "$APP_CODE"
-    if [ "$APP_CODE" = running ]; then
-        kill -KILL "$APP_PID"
-        wait "$APP_PID" 2>/dev/null || true
-        APP_PID=
-    fi
-}
-
 # A folder like /tmp: the user's copy there, and another user's link in it to the
 # user's own ~/.bashrc. The kernel here may follow it (fs.protected_symlinks=0); the
 # program does not.
@@ -41,7 +30,7 @@ as_user "$USER_NAME" sh -c "printf 'umask 022\n' >'$USER_HOME/.bashrc'"
 ln -s "$USER_HOME/.bashrc" "$SHARED/vindre.ini"
 chown -h nobody:nogroup "$SHARED/vindre.ini"
 start_as_user "$SHARED/vindre"
-close_and_wait "a link planted in a shared folder"
+close_and_end "a link planted in a shared folder"
 check "a link planted in a shared folder: not followed, settings in the user's own folder" \
     "umask 022 yes" "$(cat "$USER_HOME/.bashrc") $(grep -q '^ColorR=0' "$USER_HOME/.config/vindre/vindre.ini" && echo yes)"
 
@@ -50,7 +39,7 @@ rm "$SHARED/vindre.ini"
 crlf "[Main]" ColorR=255 >"$SHARED/vindre.ini"
 chown nobody:nogroup "$SHARED/vindre.ini"
 start_as_user "$SHARED/vindre"
-close_and_wait "another user's file in a shared folder"
+close_and_end "another user's file in a shared folder"
 check "another user's file in a shared folder: left alone" "65534 1" \
     "$(stat -c %u "$SHARED/vindre.ini") $(grep -c 'ColorR=255' "$SHARED/vindre.ini")"
 
@@ -60,7 +49,7 @@ cp "$VINDRE" "$USER_HOME/app/vindre"
 crlf "[Main]" ColorR=255 >"$USER_HOME/app/vindre.ini"
 chown -R "$USER_NAME:" "$USER_HOME/app/vindre" && chown "$USER_NAME:" "$USER_HOME/app"
 start_as_user "$USER_HOME/app/vindre"
-close_and_wait "root's file in the user's folder"
+close_and_end "root's file in the user's folder"
 check "root's file in the user's folder: replaced, now the user's" "$USER_NAME 1" \
     "$(stat -c %U "$USER_HOME/app/vindre.ini") $(grep -c '^ClipTransLower=0' "$USER_HOME/app/vindre.ini")"
 
@@ -78,7 +67,7 @@ if echo 0 >/proc/sys/fs/protected_hardlinks 2>/dev/null; then
     as_user "$USER_NAME" ln "$WORK/rootlink" "$USER_HOME/app/vindre.ini" || true
     restore_hardlinks
     VINDRE=$USER_HOME/app/vindre start_app
-    close_and_wait "root and a link with two names"
+    close_and_end "root and a link with two names"
     check "root and a link with two names: not followed, the file untouched" "$before yes" \
         "$(md5sum <"$WORK/secret") $([ -f "$HOME/.config/vindre/vindre.ini" ] && echo yes)"
     rm "$USER_HOME/app/vindre.ini"
@@ -92,7 +81,7 @@ chmod 600 "$APP_DIR/vindre.ini"
 setfacl -m "u:$USER_NAME:rw,g::---" "$APP_DIR/vindre.ini"
 acl=$(getfacl -cp "$APP_DIR/vindre.ini")
 start_app
-close_and_wait "a file with an access control list"
+close_and_end "a file with an access control list"
 check "a file with an access control list: kept, the group no wider" "$acl" "$(getfacl -cp "$APP_DIR/vindre.ini")"
 
 finish
