@@ -4,7 +4,10 @@
 #include "about/about.h"
 #include "picker/clipformat.h"
 #include "picker/colordialog.h"
+#include "picker/colortext.h"
+#include "picker/screenpicker.h"
 #include "shell/application.h"
+#include "shell/clipboardtext.h"
 #include "shell/doubleclickguard.h"
 #include "shell/exception.h"
 #include "shell/exceptiondisplay.h"
@@ -102,6 +105,8 @@ void TVND_MAIN::connectHandlers()
     connectHandler(ui->B_ColorDialog, &QPushButton::clicked, this, &TVND_MAIN::B_ColorDialogClick);
     connectHandler(ui->M_ColorDialog, &QAction::triggered, this, &TVND_MAIN::B_ColorDialogClick);
     connectHandler(ui->M_ClipBored, &QAction::triggered, this, &TVND_MAIN::M_ClipBoredClick);
+    connectHandler(ui->M_ScreenPick, &QAction::triggered, this, &TVND_MAIN::M_ScreenPickClick);
+    connectHandler(ui->M_ClipPaste, &QAction::triggered, this, &TVND_MAIN::M_ClipPasteClick);
     for (int format = 1; format <= ClipFormat::Count; ++format) {
         connectHandler(clipItem(format), &QAction::triggered, this, &TVND_MAIN::M_ClipClick);
         connectHandler(popupClipItem(format), &QAction::triggered, this, &TVND_MAIN::M_ClipClick);
@@ -167,6 +172,45 @@ void TVND_MAIN::M_ClipClick(QObject *Sender)
 void TVND_MAIN::M_ClipBoredClick(QObject *)
 {
     ClipTransfer(ui->L_Color->text());
+}
+
+void TVND_MAIN::M_ScreenPickClick(QObject *)
+{
+    if (!m_screenPicker) {
+        m_screenPicker = new ScreenPicker(this);
+        connectHandler(m_screenPicker, &ScreenPicker::picked, this, &TVND_MAIN::ScreenPicked);
+    }
+    m_screenPicker->start();
+}
+
+void TVND_MAIN::ScreenPicked(QObject *)
+{
+    setComponents(m_screenPicker->color());
+}
+
+void TVND_MAIN::M_ClipPasteClick(QObject *)
+{
+    const std::optional<QString> text = ClipboardText::read(ColorText::MaxLength);
+    const QString shown = text ? text->simplified() : QString();
+    if (shown.isEmpty())
+        throw Exception(QStringLiteral("クリップボードに文字列がありません"));
+    const std::optional<QRgb> color = ColorText::read(*text);
+    if (!color) {
+        constexpr int kShownLength = 40;
+        const QString beginning = shown.size() > kShownLength ? shown.left(kShownLength) + QChar(0x2026) : shown;
+        throw Exception(QStringLiteral("クリップボードの文字列「%1」は色として読み取れません").arg(beginning));
+    }
+    setComponents(*color);
+}
+
+void TVND_MAIN::setComponents(QRgb color)
+{
+    const int red = qRed(color);
+    const int green = qGreen(color);
+    const int blue = qBlue(color);
+    ui->SC_R->setValue(red);
+    ui->SC_G->setValue(green);
+    ui->SC_B->setValue(blue);
 }
 
 void TVND_MAIN::B_SetClipboradClick(QObject *)

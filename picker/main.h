@@ -3,10 +3,12 @@
 #include "settings/settingslocation.h"
 
 #include <QMainWindow>
+#include <QRgb>
 
 #include <memory>
 
 class ColorDialog;
+class ScreenPicker;
 class QCloseEvent;
 
 namespace Ui {
@@ -40,6 +42,9 @@ public:
     void FormClose(QObject *Sender, TCloseAction &Action);
     void M_ClipClick(QObject *Sender);
     void M_ClipBoredClick(QObject *Sender);
+    void M_ScreenPickClick(QObject *Sender);
+    void ScreenPicked(QObject *Sender);
+    void M_ClipPasteClick(QObject *Sender);
 
     ColorDialog *colorDialog() const { return m_colorDialog; }
 
@@ -50,6 +55,8 @@ private:
     void connectHandlers();
     void ClipCaptionChange(const QString &code);
     void ClipTransfer(const QString &text);
+    // As every command sets a colour: red, then green, then blue.
+    void setComponents(QRgb color);
 
     QAction *clipItem(int format) const;
     QAction *popupClipItem(int format) const;
@@ -57,6 +64,8 @@ private:
     std::unique_ptr<Ui::TVND_MAIN> ui;
     const SettingsLocation m_settingsLocation;
     ColorDialog *m_colorDialog = nullptr;
+    // Made at the first pick, so that starting the program builds none of it.
+    ScreenPicker *m_screenPicker = nullptr;
     // Where the colour code's box starts when the code fits there.
     int m_codeLeft = 0;
     char ColorCode[128] = {};

@@ -12,6 +12,7 @@
 #include "process/displaychoice.h"
 #include "settings/settingslocation.h"
 #include "shell/application.h"
+#include "shell/clipboardtext.h"
 #include "shell/exception.h"
 #include "shell/exceptiondisplay.h"
 #include "shell/quitrequest.h"
@@ -73,6 +74,7 @@ int run(int argc, char *argv[])
     }
 
     QApplication app(display.argc(), display.argv());
+    ClipboardText::setDisplay(display.display());
     QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Vindre"));
     QApplication::setWindowIcon(QIcon(QPixmap(vindre)));
     Application::installFont();

@@ -20,6 +20,8 @@ void show(const QString &message)
     QMessageBox box(QMessageBox::Critical, Application::title(), withFullStop(message),
                     QMessageBox::Ok, Application::ownerWindow());
     box.setObjectName(QStringLiteral("ExceptionDisplay"));
+    // Messages quote what others wrote (a file name, the clipboard's text), never markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
@@ -28,6 +30,7 @@ bool askToEnd(const QString &message)
     QMessageBox box(QMessageBox::Critical, Application::title(), withFullStop(message),
                     QMessageBox::NoButton, Application::ownerWindow());
     box.setObjectName(QStringLiteral("ExceptionDisplay"));
+    box.setTextFormat(Qt::PlainText);
     QPushButton *end = box.addButton(QStringLiteral("終了(&X)"), QMessageBox::DestructiveRole);
     QPushButton *stay = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
     box.setDefaultButton(stay);

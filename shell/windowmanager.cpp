@@ -1,31 +1,23 @@
 #include "shell/windowmanager.h"
 
-#include <QGuiApplication>
+#include "shell/xcbreply.h"
 
-#include <cstdlib>
-#include <memory>
+#include <QGuiApplication>
 
 #include <xcb/xcb.h>
 
 namespace {
 
-struct FreeDeleter
-{
-    void operator()(void *p) const { std::free(p); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
-
 xcb_atom_t atom(xcb_connection_t *connection, const char *name)
 {
-    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+    const XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
         connection, xcb_intern_atom(connection, true, uint16_t(qstrlen(name)), name), nullptr));
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
 xcb_window_t windowProperty(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t property)
 {
-    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+    const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
         connection, xcb_get_property(connection, false, window, property, XCB_ATOM_WINDOW, 0, 1), nullptr));
     if (!reply || reply->type != XCB_ATOM_WINDOW || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4)
         return XCB_WINDOW_NONE;
@@ -53,7 +45,7 @@ QString name()
     const xcb_window_t wm = windowProperty(connection, root, check);
     if (wm == XCB_WINDOW_NONE || windowProperty(connection, wm, check) != wm)
         return {};
-    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+    const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
         connection, xcb_get_property(connection, false, wm, netWmName, utf8, 0, 256), nullptr));
     if (!reply || reply->type != utf8)
         return {};

@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Picking a colour from the screen with F4 on X11, as a user does it: a click on
+# another program's window, on the program's own, the arrow keys and Enter, Escape and
+# a right click, at 100 % and 200 %; and a pointer that another program holds.
+source "$(dirname "$0")/lib.sh"
+SCREEN="/usr/bin/python3 $(dirname "$0")/screen.py"
+HELPER_PIDS=()
+screen_cleanup() {
+    for pid in "${HELPER_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+    cleanup
+}
+trap screen_cleanup EXIT
+
+# Starts a helper of screen.py and waits for its word; its pid is the last in HELPER_PIDS.
+helper() {
+    local word=$1 log=$WORK/helper-${#HELPER_PIDS[@]}.log
+    shift
+    $SCREEN "$@" >"$log" 2>&1 &
+    HELPER_PIDS+=($!)
+    for _ in $(seq 200); do grep -q "^$word\$" "$log" && return 0; sleep 0.05; done
+    echo "screen.py $*: $(cat "$log")"
+    exit 1
+}
+
+# Our override-redirect windows on the screen: the loupe while a pick is under way.
+loupes() {
+    local id
+    for id in $(xdotool search --onlyvisible --classname vindre 2>/dev/null); do
+        xwininfo -id "$id" | grep -q 'Override Redirect State: yes' && echo "$id"
+    done
+    true
+}
+# The program's colour, read as another program reads it.
+colour() { key "$MAIN_WIN" F5; clipboard; }
+pick_at() { xdotool mousemove "$1" "$2"; sleep 0.3; }
+
+start_display
+xsetroot -solid '#996633'
+# Columns of #102030 and #405060 from x 800, #C0FFEE from x 832; y 600 to 663.
+helper ready paint 800 600
+
+for scale in 1 2; do
+    rm -f "$APP_DIR/vindre.ini"
+    start_app env QT_SCALE_FACTOR=$scale
+    key "$MAIN_WIN" F4
+    pick_at 830 610
+    check "$scale: one loupe while picking" 1 "$(loupes | wc -l)"
+    # The loupe over the border between the columns and the plain part.
+    shot loupe-$scale
+    pick_at 840 620
+    xdotool click 1
+    sleep 0.3
+    check "$scale: no loupe once picked" 0 "$(loupes | wc -l)"
+    check "$scale: a click takes another program's pixel" "#C0FFEE" "$(colour)"
+
+    # At 200 % Qt's pointer reaches only even screen pixels; the arrow keys reach each one.
+    key "$MAIN_WIN" F4
+    pick_at 810 620
+    xdotool key Right
+    sleep 0.3
+    xdotool key Return
+    sleep 0.3
+    check "$scale: Right then Enter takes the odd column" "#405060" "$(colour)"
+    key "$MAIN_WIN" F4
+    pick_at 814 620
+    xdotool key Left Left Up Return
+    sleep 0.3
+    check "$scale: Left, Left, Up then Enter takes the even column" "#102030" "$(colour)"
+
+    key "$MAIN_WIN" F4
+    pick_at 840 620
+    xdotool key Escape
+    sleep 0.3
+    check "$scale: Escape keeps the colour" "#102030 0" "$(colour) $(loupes | wc -l)"
+    key "$MAIN_WIN" F4
+    pick_at 840 620
+    xdotool click 3
+    sleep 0.3
+    check "$scale: a right click keeps the colour" "#102030 0" "$(colour) $(loupes | wc -l)"
+    close_by_wm "$MAIN_WIN"
+    wait_app
+done
+
+start_app
+# From the menu by its letters; the screen's last pixel, the loupe turned to the other side.
+key "$MAIN_WIN" alt+c
+xdotool key p
+pick_at 1023 767
+xdotool click 1
+sleep 0.3
+check "the menu's item, the screen's corner" "#996633" "$(colour)"
+
+# The program's own window, and the pointer a cross over every window alike.
+read -r cx cy < <(client_origin "$MAIN_WIN")
+label=$(screen_pixel $((cx + 4)) $((cy + 30)))
+xdotool mousemove 500 700
+sleep 0.3
+plain=$($SCREEN cursor)
+key "$MAIN_WIN" F4
+pick_at 500 700
+over_root=$($SCREEN cursor)
+pick_at $((cx + 4)) $((cy + 30))
+over_program=$($SCREEN cursor)
+check "the cross over the root and over the program alike" "yes" \
+    "$([ "$over_root" = "$over_program" ] && [ "$over_root" != "$plain" ] && echo yes || echo no)"
+xdotool click 1
+sleep 0.3
+own=$(IFS=, read -r r g b <<<"$label"; printf '#%02X%02X%02X' "$r" "$g" "$b")
+check "a pixel of the program's own window" "$own" "$(colour)"
+
+# Another program holds the pointer: a box says so, and nothing is left held.
+helper held hold
+key "$MAIN_WIN" F4
+boxes=$(xdotool search --onlyvisible --name "^ヴィンドレ 051113\$" 2>/dev/null | grep -vx "$MAIN_WIN" || true)
+check "a held pointer: a box captioned with the title, no loupe" "1 0" "$(echo "$boxes" | grep -c . ) $(loupes | wc -l)"
+shot held
+kill "${HELPER_PIDS[-1]}"
+key "$(echo "$boxes" | head -n1)" Return
+check "the box closes with Enter" 0 \
+    "$(xdotool search --onlyvisible --name "^ヴィンドレ 051113\$" 2>/dev/null | grep -vxc "$MAIN_WIN" || true)"
+check "nothing is left held" free "$($SCREEN free)"
+check "a refused pick keeps the colour" "$own" "$(colour)"
+
+close_by_wm "$MAIN_WIN"
+wait_app
+check "exit code" 0 "$APP_CODE"
+finish
