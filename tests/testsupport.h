@@ -18,6 +18,7 @@ public:
         QString caption;
         QString text;
         QMessageBox::Icon icon;
+        Qt::TextFormat format;
     };
 
     explicit MessageBoxCatcher(QObject *parent = nullptr)
@@ -28,7 +29,7 @@ public:
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (!box || !box->isVisible())
                 return;
-            boxes.append({box->windowTitle(), box->text(), box->icon()});
+            boxes.append({box->windowTitle(), box->text(), box->icon(), box->textFormat()});
             for (QAbstractButton *button : box->buttons()) {
                 if (!press.isEmpty() && button->text() == press) {
                     button->click();

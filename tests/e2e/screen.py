@@ -8,6 +8,7 @@
   screen.py free        "free" when this client can take pointer and keyboard, and
                         lets them go again
   screen.py cursor      a fingerprint of the pointer's image
+  screen.py mute        takes the clipboard, says "mute", and never answers a request
 """
 import hashlib
 import sys
@@ -58,6 +59,11 @@ elif command == "free":
     d.ungrab_keyboard(X.CurrentTime)
     d.sync()
     print("free" if pointer == keyboard == X.GrabSuccess else "held")
+elif command == "mute":
+    window = root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
+    window.set_selection_owner(d.intern_atom("CLIPBOARD"), X.CurrentTime)
+    d.sync()
+    stay("mute")
 elif command == "cursor":
     d.xfixes_query_version()
     image = d.xfixes_get_cursor_image(root)

@@ -1,5 +1,6 @@
 #include "picker/main.h"
 #include "picker/colordialog.h"
+#include "picker/screenpicker.h"
 #include "picker/swatch.h"
 #include "settings/settingslocation.h"
 #include "shell/randomsource.h"
@@ -55,6 +56,9 @@ private slots:
     void randomFromFixedSeed();
     void colorDialogAccepted();
     void colorDialogCancelled();
+    void colorsIn_data();
+    void colorsIn();
+    void copiedColorComesBack();
     void alwaysOnTop_data();
     void alwaysOnTop();
     void exitClosesWindow();
@@ -105,6 +109,8 @@ void TestMain::startsBlackWithCaptions()
     QCOMPARE(action("PM_Clip13")->text(), QStringLiteral("#000000"));
     QCOMPARE(action("M_Clip01")->text(), QStringLiteral("COLOR=\"#000000\""));
     QCOMPARE(action("PM_Clip12")->text(), QStringLiteral("background-color: #000000;"));
+    // Nothing of the screen picker is built before it is first asked for.
+    QVERIFY(!VND_MAIN->findChild<ScreenPicker *>());
 }
 
 void TestMain::display_data()
@@ -239,6 +245,8 @@ void TestMain::menus_data()
 
     QTest::newRow("M_ColorDialog") << "M_ColorDialog" << "色の参照ダイアログ(&D)" << QKeySequence(Qt::Key_F3);
     QTest::newRow("M_ClipBored") << "M_ClipBored" << "クリップボードに転送(&C)" << QKeySequence(Qt::Key_F5);
+    QTest::newRow("M_ScreenPick") << "M_ScreenPick" << "画面から色を拾う(&P)" << QKeySequence(Qt::Key_F4);
+    QTest::newRow("M_ClipPaste") << "M_ClipPaste" << "クリップボードから取り込む(&V)" << QKeySequence(QKeySequence::Paste);
     QTest::newRow("M_NegaPosi") << "M_NegaPosi" << "ネガ反転(&N)" << QKeySequence(Qt::Key_F2);
     QTest::newRow("M_Random") << "M_Random" << "ランダム色(&R)" << QKeySequence(Qt::Key_F1);
     QTest::newRow("M_B50u") << "M_B50u" << "輝度2倍" << QKeySequence();
@@ -268,10 +276,17 @@ void TestMain::menus()
 
     const QList<QAction *> selectColor = VND_MAIN->findChild<QMenu *>("M_SelectColor")->actions();
     QStringList names;
-    for (QAction *a : selectColor)
+    QString letters;
+    for (QAction *a : selectColor) {
         names << (a->isSeparator() ? QStringLiteral("-") : a->menu() ? a->menu()->objectName() : a->objectName());
-    QCOMPARE(names, (QStringList{"M_ColorDialog", "M_ClipBored", "-", "M_FormatSend", "-", "M_NegaPosi",
-                                 "M_Random", "-", "M_B50u", "M_B50d", "-", "M_Exit"}));
+        const qsizetype mark = a->text().indexOf(QLatin1Char('&'));
+        if (mark >= 0) {
+            QVERIFY2(!letters.contains(a->text().at(mark + 1)), qPrintable(a->text()));
+            letters += a->text().at(mark + 1);
+        }
+    }
+    QCOMPARE(names, (QStringList{"M_ColorDialog", "M_ScreenPick", "M_ClipBored", "M_ClipPaste", "-", "M_FormatSend",
+                                 "-", "M_NegaPosi", "M_Random", "-", "M_B50u", "M_B50d", "-", "M_Exit"}));
     QCOMPARE(VND_MAIN->findChild<QMenu *>("M_FormatSend")->actions().size(), 13);
     QCOMPARE(VND_MAIN->findChild<QMenu *>("PopupMenu")->actions().size(), 13);
 }
@@ -579,6 +594,69 @@ void TestMain::colorDialogCancelled()
     QVERIFY(opened);
     QCOMPARE(color(), QColor(200, 100, 50));
     QCOMPARE(spy.count(), 0);
+}
+
+void TestMain::colorsIn_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QColor>("after");
+    QTest::addColumn<int>("refreshes");
+    QTest::addColumn<QString>("message");
+    const QColor orange(255, 128, 0);
+    const QString notAColour = QStringLiteral("クリップボードの文字列「%1」は色として読み取れません.");
+    const QString noText = QStringLiteral("クリップボードに文字列がありません.");
+
+    QTest::newRow("a new colour") << "M_ClipPaste" << "rgb(1 2 3)" << QColor(1, 2, 3) << 3 << "";
+    QTest::newRow("one component new") << "M_ClipPaste" << "color: #ff8001;" << QColor(255, 128, 1) << 1 << "";
+    QTest::newRow("the same colour") << "M_ClipPaste" << "\n#FF8000\n" << orange << 0 << "";
+    QTest::newRow("empty") << "M_ClipPaste" << "" << orange << 0 << noText;
+    QTest::newRow("whitespace") << "M_ClipPaste" << " \n\t" << orange << 0 << noText;
+    QTest::newRow("not a colour") << "M_ClipPaste" << "the colour red" << orange << 0 << notAColour.arg("the colour red");
+    QTest::newRow("line breaks shown as spaces") << "M_ClipPaste" << " red\n\ngreen " << orange << 0
+                                                 << notAColour.arg("red green");
+    QTest::newRow("markup shown as it is") << "M_ClipPaste" << "<b>red</b>" << orange << 0 << notAColour.arg("<b>red</b>");
+    QTest::newRow("the first 40 of a long text") << "M_ClipPaste" << QString(300, QLatin1Char('a')) << orange << 0
+                                                 << notAColour.arg(QString(40, QLatin1Char('a')) + QChar(0x2026));
+    QTest::newRow("a screen that cannot be read") << "M_ScreenPick" << "" << orange << 0
+                                                  << "この画面からは色を拾えません.";
+}
+
+void TestMain::colorsIn()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, clipboard);
+    QFETCH(QColor, after);
+    QFETCH(int, refreshes);
+    QFETCH(QString, message);
+    setColor(255, 128, 0);
+    QGuiApplication::clipboard()->setText(clipboard);
+    MessageBoxCatcher catcher;
+    QSignalSpy spy(action("M_Clip13"), &QAction::changed);
+    action(command)->trigger();
+    QCOMPARE(color(), after);
+    QCOMPARE(spy.count(), refreshes);
+    QCOMPARE(catcher.boxes.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) {
+        QCOMPARE(catcher.boxes.first().caption, QStringLiteral("ヴィンドレ 051113"));
+        QCOMPARE(catcher.boxes.first().text, message);
+        QCOMPARE(catcher.boxes.first().format, Qt::PlainText);
+    }
+    for (QWidget *window : QApplication::topLevelWidgets())
+        QVERIFY2(!window->isVisible() || window == VND_MAIN, qPrintable(window->objectName()));
+}
+
+// What F5 and the formats copy comes back with Ctrl+V, also in lower case.
+void TestMain::copiedColorComesBack()
+{
+    setColor(12, 34, 56);
+    action("M_ClipTransLower")->trigger();
+    action("M_Clip11")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("color: #0c2238;"));
+    setColor(0, 0, 0);
+    showActive();
+    QTest::keyClick(VND_MAIN, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(color(), QColor(12, 34, 56));
 }
 
 void TestMain::alwaysOnTop_data()

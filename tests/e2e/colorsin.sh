@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Picking a colour from the screen with F4 on X11, as a user does it: a click on
+# Colours in, as a user brings them: picked from the screen with F4 on X11 (a click on
 # another program's window, on the program's own, the arrow keys and Enter, Escape and
-# a right click, at 100 % and 200 %; and a pointer that another program holds.
+# a right click, at 100 % and 200 %, a pointer that another program holds), and taken
+# from the clipboard with Ctrl+V, whatever its owner holds.
 source "$(dirname "$0")/lib.sh"
 SCREEN="/usr/bin/python3 $(dirname "$0")/screen.py"
 HELPER_PIDS=()
@@ -29,6 +30,15 @@ loupes() {
         xwininfo -id "$id" | grep -q 'Override Redirect State: yes' && echo "$id"
     done
     true
+}
+# A box of the program's, captioned with its title, within seconds; its id, or nothing.
+box() {
+    local id
+    for _ in $(seq 100); do
+        id=$(xdotool search --onlyvisible --name "^ヴィンドレ 051113\$" 2>/dev/null | grep -vx "$MAIN_WIN" || true)
+        [ -n "$id" ] && { sleep 0.3; echo "$id"; return; }
+        sleep 0.05
+    done
 }
 # The program's colour, read as another program reads it.
 colour() { key "$MAIN_WIN" F5; clipboard; }
@@ -111,15 +121,51 @@ check "a pixel of the program's own window" "$own" "$(colour)"
 # Another program holds the pointer: a box says so, and nothing is left held.
 helper held hold
 key "$MAIN_WIN" F4
-boxes=$(xdotool search --onlyvisible --name "^ヴィンドレ 051113\$" 2>/dev/null | grep -vx "$MAIN_WIN" || true)
-check "a held pointer: a box captioned with the title, no loupe" "1 0" "$(echo "$boxes" | grep -c . ) $(loupes | wc -l)"
+refusal=$(box)
+check "a held pointer: a box captioned with the title, no loupe" "yes 0" \
+    "$([ -n "$refusal" ] && echo yes) $(loupes | wc -l)"
 shot held
 kill "${HELPER_PIDS[-1]}"
-key "$(echo "$boxes" | head -n1)" Return
-check "the box closes with Enter" 0 \
-    "$(xdotool search --onlyvisible --name "^ヴィンドレ 051113\$" 2>/dev/null | grep -vxc "$MAIN_WIN" || true)"
+key "$refusal" Return
+check "the box closes with Enter" "" "$(box)"
 check "nothing is left held" free "$($SCREEN free)"
 check "a refused pick keeps the colour" "$own" "$(colour)"
+
+# Ctrl+V with what other programs leave on the clipboard; F5, which reads the colour,
+# takes the clipboard back each time. xclip in the foreground, an owner this script
+# can end; $1 and on: xclip's options.
+own_clipboard() {
+    xclip -quiet -selection clipboard "$@" >/dev/null 2>&1 &
+    OWNER_PID=$!
+    HELPER_PIDS+=($OWNER_PID)
+    sleep 0.3
+}
+paste_refused() {
+    local refused
+    key "$MAIN_WIN" ctrl+v
+    refused=$(box)
+    [ -n "$refused" ] && key "$refused" Return
+    echo "${refused:+box} $(colour)"
+}
+printf ' \n  color: rgb(255 128 0);\n' | own_clipboard -i
+key "$MAIN_WIN" ctrl+v
+check "Ctrl+V, a declaration that xclip holds" "#FF8000" "$(colour)"
+convert -size 4x4 xc:'#123456' "$WORK/image.png"
+own_clipboard -t image/png -i "$WORK/image.png"
+check "Ctrl+V, an image only: a box, the colour kept" "box #FF8000" "$(paste_refused)"
+own_clipboard -i /dev/null
+kill "$OWNER_PID"
+check "Ctrl+V, nobody's clipboard: a box, the colour kept" "box #FF8000" "$(paste_refused)"
+helper mute mute
+check "Ctrl+V, an owner that never answers: a box, the colour kept" "box #FF8000" "$(paste_refused)"
+kill "${HELPER_PIDS[-1]}"
+# 50 MB of text: the program looks at its beginning and takes no more memory for it.
+head -c 50000000 /dev/zero | tr '\0' a >"$WORK/long.txt"
+own_clipboard -i "$WORK/long.txt"
+peak() { awk '/VmHWM/ {print $2}' "/proc/$APP_PID/status"; }
+before=$(peak)
+check "Ctrl+V, 50 MB of text: a box, the colour kept" "box #FF8000" "$(paste_refused)"
+check "and under 5 MB more memory at the peak" yes "$([ $(($(peak) - before)) -lt 5000 ] && echo yes || echo "$before kB, then $(peak) kB")"
 
 close_by_wm "$MAIN_WIN"
 wait_app
