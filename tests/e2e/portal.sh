@@ -141,15 +141,25 @@ restart_app
 press_pick
 click_root
 check "with no portal, picked through X11" "#996633" "$(chosen_color)"
+xsetroot -solid '#336699'
+key "$MAIN_WIN" F4
+click_root
+key "$MAIN_WIN" F5
+check "with no portal, F4 picks through X11" "#336699" "$(clipboard)"
 
 # A portal that answers one pick twice: only the first answer counts.
-/usr/bin/python3 "$HERE/backend.py" --frontend "$PICKS" "0.2,0.4,0.8+0.8,0.4,0.2" >"$WORK/frontend.log" 2>&1 &
+/usr/bin/python3 "$HERE/backend.py" --frontend "$PICKS" "0.2,0.4,0.8+0.8,0.4,0.2" "0.8,0.4,0.2" >"$WORK/frontend.log" 2>&1 &
 FRONTEND_PID=$!
 wait_owner org.freedesktop.portal.Desktop
 restart_app
 press_pick
 wait_responses 5
 check "a pick answered twice takes the first answer" "#3366CC" "$(chosen_color)"
+# F4 in a Wayland session: the portal picks.
+key "$MAIN_WIN" F4
+wait_responses 6
+key "$MAIN_WIN" F5
+check "F4 picks through the portal" "#CC6633" "$(clipboard)"
 
 close_by_wm "$MAIN_WIN"
 wait_app
