@@ -42,13 +42,14 @@ void Loupe::showAround(QPoint position)
 
     // Below and to the right of the pointer, or on the other side where the monitor ends.
     const QPointF pointer = ScreenPixels::fromScreen(position);
-    const QScreen *screen = QGuiApplication::screenAt(pointer.toPoint());
-    const QRect monitor = screen ? screen->geometry() : QRect(pointer.toPoint(), size() * 2);
     QPoint corner(qFloor(pointer.x()) + kGap, qFloor(pointer.y()) + kGap);
-    if (corner.x() + width() > monitor.right() + 1)
-        corner.setX(qCeil(pointer.x()) - kGap - width());
-    if (corner.y() + height() > monitor.bottom() + 1)
-        corner.setY(qCeil(pointer.y()) - kGap - height());
+    if (const QScreen *screen = QGuiApplication::screenAt(pointer.toPoint())) {
+        const QRect monitor = screen->geometry();
+        if (corner.x() + width() > monitor.right() + 1)
+            corner.setX(qCeil(pointer.x()) - kGap - width());
+        if (corner.y() + height() > monitor.bottom() + 1)
+            corner.setY(qCeil(pointer.y()) - kGap - height());
+    }
     move(corner);
     update();
     show();

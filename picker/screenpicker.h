@@ -8,6 +8,7 @@
 
 class Loupe;
 class ScreenColorPortal;
+class QColor;
 class QWidget;
 
 // Takes the colour of any pixel on the screen. On X11 the pointer, a cross over every
