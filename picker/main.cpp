@@ -62,6 +62,10 @@ TVND_MAIN::TVND_MAIN(QWidget *owner)
     for (QLabel *label : ui->ClientArea->findChildren<QLabel *>())
         label->adjustSize();
     m_codeLeft = ui->L_Color->x();
+    // The bevel and the code lie over the swatch: the pointer over them is over the
+    // swatch, and finds its tooltip there.
+    ui->Bevel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    ui->L_Color->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     m_colorDialog = new ColorDialog(this);
     m_colorDialog->setObjectName(QStringLiteral("ColorDialog"));

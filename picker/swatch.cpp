@@ -1,5 +1,7 @@
 #include "picker/swatch.h"
 
+#include "picker/contrast.h"
+
 #include <QPainter>
 
 Swatch::Swatch(QWidget *parent)
@@ -18,10 +20,14 @@ void Swatch::setPenColor(TColor color)
     update();
 }
 
-// A screen reader cannot see the colour; it reads it as its code.
+// A screen reader cannot see the colour; it reads it as its code. Whoever picks a
+// colour for text hears and sees, too, whether it can be read on white or on black.
 void Swatch::describeColor()
 {
-    setAccessibleDescription(toQColor(m_penColor).name(QColor::HexRgb).toUpper());
+    const QColor color = toQColor(m_penColor);
+    const QString contrast = Contrast::describe(color.rgb());
+    setToolTip(contrast);
+    setAccessibleDescription(color.name(QColor::HexRgb).toUpper() + QLatin1Char(' ') + contrast);
 }
 
 void Swatch::paintEvent(QPaintEvent *)

@@ -18,9 +18,11 @@ object() { grep -c -x -F "$1" "$2" || true; }
 for bar in R G B; do
     check "scroll bar named $bar" "1" "$(object "2|scroll bar|$bar||0" "$WORK/tree-before.txt")"
 done
-check "swatch named, its colour described" "1" "$(object "2|filler|色見本|#000000|" "$WORK/tree-before.txt")"
+check "swatch named, its colour and contrast described" "1" \
+    "$(object "2|filler|色見本|#000000 白地 21.00:1 (AA) ・ 黒地 1.00:1|" "$WORK/tree-before.txt")"
 check "code label" "1" "$(object "2|label|#000000||" "$WORK/tree-before.txt")"
 
+RED="#FF0000 白地 3.99:1 ・ 黒地 5.25:1 (AA)"
 $ATSPI watch "$TITLE" "accessible-description|filler|色見本|#FF0000" >"$WORK/events.txt" 2>&1 &
 WATCH_PID=$!
 for _ in $(seq 200); do grep -q '^watching' "$WORK/events.txt" && break; sleep 0.05; done
@@ -34,12 +36,12 @@ check "red bar's new value announced" "1" \
 check "new code announced" "1" \
     "$(object "object:property-change:accessible-name|label|#FF0000||" "$WORK/events.txt")"
 check "swatch's new colour announced" "1" \
-    "$(object "object:property-change:accessible-description|filler|色見本|#FF0000|" "$WORK/events.txt")"
+    "$(object "object:property-change:accessible-description|filler|色見本|$RED|" "$WORK/events.txt")"
 
 $ATSPI tree "$TITLE" >"$WORK/tree-after.txt"
 check "red bar reads 255" "1" "$(object "2|scroll bar|R||255" "$WORK/tree-after.txt")"
 check "code label reads #FF0000" "1" "$(object "2|label|#FF0000||" "$WORK/tree-after.txt")"
-check "swatch describes #FF0000" "1" "$(object "2|filler|色見本|#FF0000|" "$WORK/tree-after.txt")"
+check "swatch describes #FF0000" "1" "$(object "2|filler|色見本|$RED|" "$WORK/tree-after.txt")"
 
 close_by_wm "$MAIN_WIN"
 wait_app
