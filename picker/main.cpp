@@ -5,6 +5,7 @@
 #include "picker/clipformat.h"
 #include "picker/colordialog.h"
 #include "picker/colortext.h"
+#include "picker/cssnotation.h"
 #include "picker/screenpicker.h"
 #include "shell/application.h"
 #include "shell/clipboardtext.h"
@@ -115,6 +116,8 @@ void TVND_MAIN::connectHandlers()
         connectHandler(clipItem(format), &QAction::triggered, this, &TVND_MAIN::M_ClipClick);
         connectHandler(popupClipItem(format), &QAction::triggered, this, &TVND_MAIN::M_ClipClick);
     }
+    for (QAction *item : ui->M_CssSend->actions())
+        connectHandler(item, &QAction::triggered, this, &TVND_MAIN::M_ClipClick);
     connectHandler(ui->M_NegaPosi, &QAction::triggered, this, &TVND_MAIN::ColorReverse);
     connectHandler(ui->M_Random, &QAction::triggered, this, &TVND_MAIN::ColorRandom);
     connectHandler(ui->M_B50u, &QAction::triggered, this, &TVND_MAIN::M_B50uClick);
@@ -150,6 +153,7 @@ void TVND_MAIN::ColorChange(QObject *)
     ui->Shape->setPenColor(rgbToTColor(red, green, blue));
     m_colorDialog->setColor(rgbToTColor(red, green, blue));
     ClipCaptionChange(code);
+    CssCaptionChange(qRgb(red, green, blue));
 }
 
 void TVND_MAIN::ClipCaptionChange(const QString &code)
@@ -158,6 +162,17 @@ void TVND_MAIN::ClipCaptionChange(const QString &code)
         const QString text = ClipFormat::text(format, code);
         clipItem(format)->setText(text);
         popupClipItem(format)->setText(text);
+    }
+}
+
+// A notation the colour lacks stays in its place, greyed, so the menu never jumps.
+void TVND_MAIN::CssCaptionChange(QRgb color)
+{
+    const QList<QAction *> items = ui->M_CssSend->actions();
+    for (int notation = 1; notation <= CssNotation::Count; ++notation) {
+        const std::optional<QString> text = CssNotation::text(notation, color);
+        items.at(notation - 1)->setText(text ? *text : CssNotation::missing(notation));
+        items.at(notation - 1)->setEnabled(text.has_value());
     }
 }
 

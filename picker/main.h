@@ -54,6 +54,7 @@ protected:
 private:
     void connectHandlers();
     void ClipCaptionChange(const QString &code);
+    void CssCaptionChange(QRgb color);
     void ClipTransfer(const QString &text);
     // As every command sets a colour: red, then green, then blue.
     void setComponents(QRgb color);

@@ -48,6 +48,7 @@ private slots:
     void bareCodeMatchesLastFormat_data();
     void bareCodeMatchesLastFormat();
     void lowerCaseOptionLeavesCaptions();
+    void cssNotationItems();
     void nonMenuSenderTransfersNothing();
     void popupOpensBelowClientArea();
     void commands_data();
@@ -286,7 +287,8 @@ void TestMain::menus()
         }
     }
     QCOMPARE(names, (QStringList{"M_ColorDialog", "M_ScreenPick", "M_ClipBored", "M_ClipPaste", "-", "M_FormatSend",
-                                 "-", "M_NegaPosi", "M_Random", "-", "M_B50u", "M_B50d", "-", "M_Exit"}));
+                                 "M_CssSend", "M_Recent", "-", "M_NegaPosi", "M_Random", "-", "M_B50u", "M_B50d", "-",
+                                 "M_Exit"}));
     QCOMPARE(VND_MAIN->findChild<QMenu *>("M_FormatSend")->actions().size(), 13);
     QCOMPARE(VND_MAIN->findChild<QMenu *>("PopupMenu")->actions().size(), 13);
 }
@@ -436,6 +438,26 @@ void TestMain::lowerCaseOptionLeavesCaptions()
     QCOMPARE(after, captions);
     QCOMPARE(captionChanges.count(), 0);
     QCOMPARE(text("L_Color"), QStringLiteral("#ABCDEF"));
+}
+
+// Rebuilt with the colour, a notation the colour lacks greyed in its place; a click
+// copies the caption, lowered as the formats are.
+void TestMain::cssNotationItems()
+{
+    const auto captions = [this] {
+        QStringList texts;
+        for (QAction *item : VND_MAIN->findChild<QMenu *>("M_CssSend")->actions())
+            texts << (item->isEnabled() ? item->text() : QStringLiteral("(") + item->text() + QStringLiteral(")"));
+        return texts;
+    };
+    setColor(255, 136, 0);
+    QCOMPARE(captions(), (QStringList{"rgb(255 136 0)", "rgb(255, 136, 0)", "hsl(32 100% 50%)", "hsl(32, 100%, 50%)",
+                                      "#F80", "(色の名前（この色にはなし）)"}));
+    action("M_ClipTransLower")->trigger();
+    action("M_Css05")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("#f80"));
+    setColor(255, 165, 0);
+    QCOMPARE(captions().mid(4), (QStringList{"(3桁の #RGB（この色にはなし）)", "orange"}));
 }
 
 void TestMain::nonMenuSenderTransfersNothing()
