@@ -6,6 +6,7 @@
 #include "picker/colordialog.h"
 #include "picker/colortext.h"
 #include "picker/cssnotation.h"
+#include "picker/recentcolors.h"
 #include "picker/screenpicker.h"
 #include "shell/application.h"
 #include "shell/clipboardtext.h"
@@ -94,6 +95,7 @@ TVND_MAIN::TVND_MAIN(QWidget *owner)
         ui->SC_G->setValue(settings.readInteger("Main", "ColorG", 0));
         ui->SC_B->setValue(settings.readInteger("Main", "ColorB", 0));
         ui->M_ClipTransLower->setChecked(settings.readBool("Main", "ClipTransLower", false));
+        m_recent = RecentColors::read(settings);
     }
 
     ColorChange(nullptr);
@@ -118,6 +120,10 @@ void TVND_MAIN::connectHandlers()
     }
     for (QAction *item : ui->M_CssSend->actions())
         connectHandler(item, &QAction::triggered, this, &TVND_MAIN::M_ClipClick);
+    for (int n = 0; n < RecentColors::Most; ++n)
+        connectHandler(ui->M_Recent->actions().at(n), &QAction::triggered, this, &TVND_MAIN::M_RecentClick);
+    connectHandler(ui->M_RecentClear, &QAction::triggered, this, &TVND_MAIN::M_RecentClearClick);
+    connectHandler(ui->M_Recent, &QMenu::aboutToShow, this, &TVND_MAIN::RecentMenuShow);
     connectHandler(ui->M_NegaPosi, &QAction::triggered, this, &TVND_MAIN::ColorReverse);
     connectHandler(ui->M_Random, &QAction::triggered, this, &TVND_MAIN::ColorRandom);
     connectHandler(ui->M_B50u, &QAction::triggered, this, &TVND_MAIN::M_B50uClick);
@@ -178,6 +184,7 @@ void TVND_MAIN::CssCaptionChange(QRgb color)
 
 void TVND_MAIN::ClipTransfer(const QString &text)
 {
+    RecentAdd(qRgb(ui->SC_R->value(), ui->SC_G->value(), ui->SC_B->value()));
     const QString copy = ui->M_ClipTransLower->isChecked() ? ClipFormat::toLowerAscii(text) : text;
     QGuiApplication::clipboard()->setText(copy, QClipboard::Clipboard);
 }
@@ -205,6 +212,7 @@ void TVND_MAIN::M_ScreenPickClick(QObject *)
 void TVND_MAIN::ScreenPicked(QObject *)
 {
     setComponents(m_screenPicker->color());
+    RecentAdd(m_screenPicker->color());
 }
 
 void TVND_MAIN::M_ClipPasteClick(QObject *)
@@ -220,6 +228,47 @@ void TVND_MAIN::M_ClipPasteClick(QObject *)
         throw Exception(QStringLiteral("クリップボードの文字列「%1」は色として読み取れません").arg(beginning));
     }
     setComponents(*color);
+    RecentAdd(*color);
+}
+
+void TVND_MAIN::RecentAdd(QRgb color)
+{
+    m_recent = RecentColors::added(m_recent, color);
+    m_recentStale = true;
+}
+
+// The items follow the list only when the menu opens: a copy costs no drawing of
+// samples, and start-up none at all.
+void TVND_MAIN::RecentMenuShow(QObject *)
+{
+    if (!m_recentStale)
+        return;
+    m_recentStale = false;
+    const QList<QAction *> items = ui->M_Recent->actions();
+    for (int n = 0; n < RecentColors::Most; ++n) {
+        QAction *item = items.at(n);
+        item->setVisible(n < m_recent.size());
+        if (n >= m_recent.size())
+            continue;
+        item->setText(QColor(m_recent.at(n)).name().toUpper());
+        item->setIcon(RecentColors::icon(m_recent.at(n)));
+        item->setData(m_recent.at(n));
+    }
+    ui->M_RecentNone->setVisible(m_recent.isEmpty());
+    ui->M_RecentClear->setEnabled(!m_recent.isEmpty());
+}
+
+// A colour chosen again is set, not copied: the list stays in its order.
+void TVND_MAIN::M_RecentClick(QObject *Sender)
+{
+    if (auto *item = qobject_cast<QAction *>(Sender))
+        setComponents(QRgb(item->data().toUInt()));
+}
+
+void TVND_MAIN::M_RecentClearClick(QObject *)
+{
+    m_recent.clear();
+    m_recentStale = true;
 }
 
 void TVND_MAIN::setComponents(QRgb color)
@@ -345,6 +394,7 @@ void TVND_MAIN::FormClose(QObject *, TCloseAction &Action)
         settings.writeInteger("Main", "ColorG", ui->SC_G->value());
         settings.writeInteger("Main", "ColorB", ui->SC_B->value());
         settings.writeBool("Main", "ClipTransLower", ui->M_ClipTransLower->isChecked());
+        RecentColors::write(settings, m_recent);
         settings.updateFile();
         return;
     } catch (const Exception &e) {

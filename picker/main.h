@@ -45,6 +45,9 @@ public:
     void M_ScreenPickClick(QObject *Sender);
     void ScreenPicked(QObject *Sender);
     void M_ClipPasteClick(QObject *Sender);
+    void M_RecentClick(QObject *Sender);
+    void M_RecentClearClick(QObject *Sender);
+    void RecentMenuShow(QObject *Sender);
 
     ColorDialog *colorDialog() const { return m_colorDialog; }
 
@@ -55,6 +58,7 @@ private:
     void connectHandlers();
     void ClipCaptionChange(const QString &code);
     void CssCaptionChange(QRgb color);
+    void RecentAdd(QRgb color);
     void ClipTransfer(const QString &text);
     // As every command sets a colour: red, then green, then blue.
     void setComponents(QRgb color);
@@ -67,6 +71,9 @@ private:
     ColorDialog *m_colorDialog = nullptr;
     // Made at the first pick, so that starting the program builds none of it.
     ScreenPicker *m_screenPicker = nullptr;
+    // The colours used before, newest first; the menu's items follow at its next showing.
+    QList<QRgb> m_recent;
+    bool m_recentStale = true;
     // Where the colour code's box starts when the code fits there.
     int m_codeLeft = 0;
     char ColorCode[128] = {};
