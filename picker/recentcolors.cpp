@@ -49,9 +49,9 @@ QList<QRgb> read(TIniFile &settings)
 
 void write(TIniFile &settings, const QList<QRgb> &colors)
 {
-    QList<QByteArray> lines;
+    std::vector<QByteArray> lines;
     for (const QRgb color : colors)
-        lines.append(code(color));
+        lines.push_back(code(color));
     settings.writeLines(kSection, isCode, Most, lines);
 }
 

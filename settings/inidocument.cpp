@@ -370,14 +370,20 @@ std::optional<QByteArray> IniDocument::value(QByteArrayView sectionName, QByteAr
     return value.first(qMin(value.size(), kValueBuffer - 1)).toByteArray();
 }
 
+// A section the file does not have is written at its end.
+void IniDocument::addOwn(Section &section, const QByteArray &name)
+{
+    if (section.inFile || section.own)
+        return;
+    section.own = true;
+    section.ownName = name;
+    m_newSections.push_back(std::size_t(&section - m_sections.data()));
+}
+
 void IniDocument::setValue(const QByteArray &sectionName, const QByteArray &key, const QByteArray &value)
 {
     Section &section = sectionNamed(sectionName);
-    if (!section.inFile && !section.own) {
-        section.own = true;
-        section.ownName = sectionName;
-        m_newSections.push_back(std::size_t(&section - m_sections.data()));
-    }
+    addOwn(section, sectionName);
     if (const std::optional<Line> line = keyLine(section, key)) {
         const QByteArray spelling = parseContent(lineText(*line)).name.toByteArray();
         m_rewritten[line->begin] = {line->end, spelling + '=' + value};
@@ -393,16 +399,72 @@ void IniDocument::setValue(const QByteArray &sectionName, const QByteArray &key,
     }
 }
 
+const std::vector<IniDocument::Line> &IniDocument::listedLines(Section &section, LineTest wanted, int most)
+{
+    if (section.listed)
+        return *section.listed;
+    scanKeys(section);
+    section.listed.emplace();
+    if (!section.inFile)
+        return *section.listed;
+    for (qsizetype at = section.header.next; at < section.bodyEnd && int(section.listed->size()) < most;) {
+        const Line line = lineAt(at, section.bodyEnd);
+        if (wanted(trimBlanks(lineText(line))))
+            section.listed->push_back(line);
+        at = line.next;
+    }
+    return *section.listed;
+}
+
+std::vector<QByteArray> IniDocument::lines(QByteArrayView sectionName, LineTest wanted, int most)
+{
+    Section &section = sectionNamed(sectionName);
+    if (section.replaced)
+        return *section.replaced;
+    std::vector<QByteArray> result;
+    for (const Line &line : listedLines(section, wanted, most))
+        result.push_back(trimBlanks(lineText(line)).toByteArray());
+    return result;
+}
+
+void IniDocument::replaceLines(const QByteArray &sectionName, LineTest wanted, int most,
+                               const std::vector<QByteArray> &lines)
+{
+    Section &section = sectionNamed(sectionName);
+    if (!lines.empty())
+        addOwn(section, sectionName);
+    const std::vector<Line> &listed = listedLines(section, wanted, most);
+    section.replaced = lines;
+    if (listed.empty())
+        return;
+    // The first one's line end stays after the new lines; the others go whole.
+    QByteArray joined;
+    for (const QByteArray &line : lines)
+        joined += (joined.isEmpty() ? QByteArray() : kLineEnd) + line;
+    m_rewritten[listed.front().begin] = {lines.empty() ? listed.front().next : listed.front().end, joined};
+    for (auto line = listed.begin() + 1; line != listed.end(); ++line)
+        m_rewritten[line->begin] = {line->next, QByteArray()};
+}
+
 QByteArray IniDocument::text() const
 {
     // New lines go after a section's last key, or after its header when it has none.
     std::vector<std::pair<qsizetype, QByteArray>> insertions;
-    for (const Section &section : m_sections) {
-        if (!section.inFile || section.added.empty())
-            continue;
+    // Lines of a list the file did not have come after the new keys.
+    const auto newLines = [](const Section &section) {
         QByteArray lines;
         for (const QByteArray &line : section.added)
             lines += line + kLineEnd;
+        if (section.replaced && section.listed && section.listed->empty()) {
+            for (const QByteArray &line : *section.replaced)
+                lines += line + kLineEnd;
+        }
+        return lines;
+    };
+    for (const Section &section : m_sections) {
+        const QByteArray lines = section.inFile ? newLines(section) : QByteArray();
+        if (lines.isEmpty())
+            continue;
         const Line &after = section.lastKey ? *section.lastKey : section.header;
         // The last line of a text without a final line end gets one first.
         insertions.emplace_back(after.next, after.next == after.end ? kLineEnd + lines : lines);
@@ -412,9 +474,7 @@ QByteArray IniDocument::text() const
     QByteArray appended;
     for (const std::size_t index : m_newSections) {
         const Section &section = m_sections[index];
-        appended += '[' + section.ownName + ']' + kLineEnd;
-        for (const QByteArray &line : section.added)
-            appended += line + kLineEnd;
+        appended += '[' + section.ownName + ']' + kLineEnd + newLines(section);
     }
     if (m_rewritten.empty() && insertions.empty() && appended.isEmpty())
         return m_text;

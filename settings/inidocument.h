@@ -39,6 +39,16 @@ public:
     // New lines end in CR LF.
     void setValue(const QByteArray &section, const QByteArray &key, const QByteArray &value);
 
+    // Whole lines rather than keys, for a section kept as a list: up to most lines
+    // of its body that wanted takes, in order, the blanks around them dropped.
+    using LineTest = bool (*)(QByteArrayView line);
+    std::vector<QByteArray> lines(QByteArrayView section, LineTest wanted, int most);
+
+    // Those same lines replaced by these: put where the first of them was, else
+    // after the section's last key, else in a new section at the end. Every other
+    // line of the section stays as it was.
+    void replaceLines(const QByteArray &section, LineTest wanted, int most, const std::vector<QByteArray> &lines);
+
     QByteArray text() const;
 
 private:
@@ -76,6 +86,10 @@ private:
         QByteArray ownName;
         std::vector<QByteArray> added; // new key lines, without their line ends
         QHash<QByteArray, qsizetype> addedKeys;
+        // The lines the section was asked for as a list, where the file has them, and
+        // what replaced them.
+        std::optional<std::vector<Line>> listed;
+        std::optional<std::vector<QByteArray>> replaced;
     };
 
     Line lineAt(qsizetype begin, qsizetype limit) const;
@@ -85,6 +99,8 @@ private:
     Section &sectionNamed(QByteArrayView name);
     void scanKeys(Section &section);
     std::optional<Line> keyLine(Section &section, QByteArrayView key);
+    const std::vector<Line> &listedLines(Section &section, LineTest wanted, int most);
+    void addOwn(Section &section, const QByteArray &name);
 
     const QByteArray m_text;
     std::vector<Section> m_sections; // in the order first asked for

@@ -325,6 +325,18 @@ bool TIniFile::readBool(const QByteArray &section, const QByteArray &key, bool d
     return readInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
+std::vector<QByteArray> TIniFile::readLines(const QByteArray &section, IniDocument::LineTest wanted, int most)
+{
+    return document().lines(section, wanted, most);
+}
+
+void TIniFile::writeLines(const QByteArray &section, IniDocument::LineTest wanted, int most,
+                          const std::vector<QByteArray> &lines)
+{
+    document().replaceLines(section, wanted, most, lines);
+    m_changed = true;
+}
+
 void TIniFile::writeInteger(const QByteArray &section, const QByteArray &key, int value)
 {
     document().setValue(section, key, QByteArray::number(value));

@@ -63,6 +63,12 @@ public:
     int readInteger(const QByteArray &section, const QByteArray &key, int defaultValue);
     bool readBool(const QByteArray &section, const QByteArray &key, bool defaultValue);
 
+    // A section kept as a list of lines: up to most of those that wanted takes, and
+    // those same lines replaced, every other line as it was (IniDocument::lines).
+    std::vector<QByteArray> readLines(const QByteArray &section, IniDocument::LineTest wanted, int most);
+    void writeLines(const QByteArray &section, IniDocument::LineTest wanted, int most,
+                    const std::vector<QByteArray> &lines);
+
     void writeInteger(const QByteArray &section, const QByteArray &key, int value);
     void writeBool(const QByteArray &section, const QByteArray &key, bool value);
 

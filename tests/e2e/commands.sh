@@ -145,11 +145,11 @@ key "$W" F8
 check "F8 again clears _NET_WM_STATE_ABOVE" "no" "$(xprop -id "$W" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE && echo yes || echo no)"
 
 # Brightness halving from the menu: 選択色(C) opens with its first item highlighted;
-# eight steps down, past the separators, is 輝度1/2.
+# ten steps down, past the separators, is 輝度1/2.
 key "$W" F2
 before=$(hex_of "$(swatch_rgb)")
 key "$W" alt+c
-for _ in 1 2 3 4 5 6 7 8; do xdotool key Down; done
+for _ in 1 2 3 4 5 6 7 8 9 10; do xdotool key Down; done
 xdotool key Return
 sleep 0.3
 key "$W" F5

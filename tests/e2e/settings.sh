@@ -55,7 +55,9 @@ check "first start: frame at 100,100" "100 100" "$(frame_origin "$MAIN_WIN")"
 key "$MAIN_WIN" F5
 check "first start: black" "#000000" "$(clipboard)"
 close_and_wait "first close"
-check_file "first close: the new file" "[Main]" X=100 Y=100 ColorR=0 ColorG=0 ColorB=0 ClipTransLower=0
+# The colour copied is kept as one used before.
+check_file "first close: the new file" "[Main]" X=100 Y=100 ColorR=0 ColorG=0 ColorB=0 ClipTransLower=0 \
+    "[History]" "#000000"
 
 # A stored place stays where it is, run after run: no creeping by the frame's size.
 crlf "[Main]" X=199 Y=397 ColorR=255 ColorG=128 ColorB=0 ClipTransLower=0 >"$INI"
@@ -67,7 +69,8 @@ for run in 1 2 3; do
     key "$MAIN_WIN" F5
     check "run $run: colour" "#FF8000" "$(clipboard)"
     close_and_wait "run $run"
-    check_file "run $run: file" "[Main]" X=199 Y=397 ColorR=255 ColorG=128 ColorB=0 ClipTransLower=0
+    check_file "run $run: file" "[Main]" X=199 Y=397 ColorR=255 ColorG=128 ColorB=0 ClipTransLower=0 \
+        "[History]" "#FF8000"
 done
 shot stored-place
 
@@ -93,7 +96,7 @@ key "$MAIN_WIN" F5
 check "300, -5, abc give #FF0000" "#FF0000" "$(clipboard)"
 close_and_wait "clamped values"
 check_file "clamped values written back" "; my settings" "[Other]" "Key=kept" "" "[Main]" X=100 Y=120 \
-    ColorR=255 ColorG=0 ColorB=0 ClipTransLower=0
+    ColorR=255 ColorG=0 ColorB=0 ClipTransLower=0 "[History]" "#FF0000"
 
 crlf "[Main]" X=150 Y=150 ColorR=0x80 'ColorG=$80' ColorB=12px ClipTransLower=true >"$INI"
 start_and_activate
@@ -101,7 +104,7 @@ key "$MAIN_WIN" F5
 check "0x80, \$80, 12px give #808000" "#808000" "$(clipboard)"
 close_and_wait "hexadecimal"
 check_file "hexadecimal written back in decimal" "[Main]" X=150 Y=150 ColorR=128 ColorG=128 ColorB=0 \
-    ClipTransLower=0
+    ClipTransLower=0 "[History]" "#808000"
 
 # LF line ends and a lower-case option of 2.
 printf '[main]\nx=150\ny=150\ncolorr=0xAB\ncolorg=205\ncolorb=-1\ncliptranslower=2\n' >"$INI"
@@ -110,7 +113,7 @@ key "$MAIN_WIN" F5
 check "ClipTransLower=2 turns lower case on" "#abcd00" "$(clipboard)"
 close_and_wait "lower case"
 check "lower case written back as 1, LF kept" \
-    "$(printf '[main]\nx=150\ny=150\ncolorr=171\ncolorg=205\ncolorb=0\ncliptranslower=1\n' | od -c)" \
+    "$(printf '[main]\nx=150\ny=150\ncolorr=171\ncolorg=205\ncolorb=0\ncliptranslower=1\n[History]\r\n#ABCD00\r\n' | od -c)" \
     "$(od -c <"$INI")"
 
 # A place wholly off the screen would leave the window out of reach.
@@ -129,6 +132,31 @@ for place in "300 200 300 200" "700 500 700 500" "5000 200 100 100"; do
     close_and_wait "scale 2, X=$x Y=$y"
     check_file "scale 2, X=$x Y=$y: written back" "[Main]" X=$shown_x Y=$shown_y ColorR=0 ColorG=0 ColorB=0 ClipTransLower=0
 done
+
+# The colours copied come back after a restart, newest first, one chosen from the
+# menu is set, and the menu empties at once; in a section edited by hand the lines
+# that are no code stay, and so do the [Main] keys and another section.
+crlf "; mine" "[Other]" "Key=kept" "[History]" "; favourites" "garbage" "#zzzzzz" "[Main]" X=150 Y=150 \
+    ColorR=0 ColorG=0 ColorB=0 ClipTransLower=0 >"$INI"
+start_and_activate
+key "$MAIN_WIN" F5
+key "$MAIN_WIN" End
+key "$MAIN_WIN" F5
+key "$MAIN_WIN" F2
+key "$MAIN_WIN" F5
+close_and_wait "three colours copied"
+start_and_activate
+key "$MAIN_WIN" alt+c
+xdotool key h Down Return
+sleep 0.3
+key "$MAIN_WIN" F5
+check "the second colour of the menu, chosen" "#FF0000" "$(clipboard)"
+key "$MAIN_WIN" alt+c
+xdotool key h e
+sleep 0.3
+close_and_wait "the list emptied"
+check_file "the list emptied: the hand-edited lines and the other sections kept" "; mine" "[Other]" "Key=kept" \
+    "[History]" "; favourites" "garbage" "#zzzzzz" "[Main]" X=150 Y=150 ColorR=255 ColorG=0 ColorB=0 ClipTransLower=0
 
 # SIGTERM closes the window as a user would, so the settings are saved.
 rm -f "$INI"
@@ -164,7 +192,7 @@ for order in LE BE; do
     key "$MAIN_WIN" F2
     close_and_wait "UTF-16$order"
     utf16 $order "; 設定" "[Main]" X=150 Y=150 ColorR=237 ColorG=203 ColorB=169 ClipTransLower=0 \
-        >"$WORK/expected.ini"
+        "[History]" "#123456" >"$WORK/expected.ini"
     check "UTF-16$order: written back in UTF-16$order" same \
         "$(cmp "$WORK/expected.ini" "$INI" >/dev/null 2>&1 && echo same || od -c "$INI" | head -5)"
 done
@@ -206,7 +234,7 @@ if [ "$(id -u)" = 0 ]; then
     check "climbing link: the file the kernel reaches is read" "#FF0000" "$(clipboard)"
     close_and_wait "climbing link"
     INI=$APP_DIR/etc/target check_file "climbing link: that file saved" "[Main]" X=100 Y=100 ColorR=255 ColorG=0 \
-        ColorB=0 ClipTransLower=0
+        ColorB=0 ClipTransLower=0 "[History]" "#FF0000"
     check "climbing link: its owner stays, the root-only file is untouched" "65534:65534 $before" \
         "$(stat -c %u:%g "$APP_DIR/etc/target") $(describe_root_only "$WORK/etc/target")"
     rm -rf "$INI" "$APP_DIR/e" "$APP_DIR/n1" "$APP_DIR/etc"
@@ -310,7 +338,7 @@ key "$MAIN_WIN" F5
 check "Shift-JIS folder: the file beside the program read" "#FF0000" "$(clipboard)"
 close_and_wait "Shift-JIS folder"
 INI=$SJIS_DIR/vindre.ini check_file "Shift-JIS folder: written beside the program" "[Main]" X=150 Y=150 ColorR=255 \
-    ColorG=0 ColorB=0 ClipTransLower=0
+    ColorG=0 ColorB=0 ClipTransLower=0 "[History]" "#FF0000"
 check "Shift-JIS folder: nothing in the working folder" "" "$(ls -A "$WORK/elsewhere-cwd")"
 
 # Installed where the user may not write: the file goes to ~/.config/vindre/.

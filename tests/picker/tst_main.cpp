@@ -49,6 +49,7 @@ private slots:
     void bareCodeMatchesLastFormat();
     void lowerCaseOptionLeavesCaptions();
     void cssNotationItems();
+    void recentColours();
     void nonMenuSenderTransfersNothing();
     void popupOpensBelowClientArea();
     void commands_data();
@@ -458,6 +459,39 @@ void TestMain::cssNotationItems()
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("#f80"));
     setColor(255, 165, 0);
     QCOMPARE(captions().mid(4), (QStringList{"(3桁の #RGB（この色にはなし）)", "orange"}));
+}
+
+// Copies and colours taken in go on top; choosing one sets it and copies nothing.
+void TestMain::recentColours()
+{
+    auto *menu = VND_MAIN->findChild<QMenu *>("M_Recent");
+    const auto shown = [menu] {
+        emit menu->aboutToShow();
+        QStringList texts;
+        for (QAction *item : menu->actions()) {
+            if (item->isVisible() && !item->isSeparator())
+                texts << (item->isEnabled() ? item->text() : QStringLiteral("(") + item->text() + QStringLiteral(")"));
+        }
+        return texts;
+    };
+    QCOMPARE(shown(), (QStringList{"(（まだありません）)", "(履歴を消去(&E))"}));
+    setColor(1, 2, 3);
+    action("M_ClipBored")->trigger();
+    setColor(255, 136, 0);
+    action("M_Css01")->trigger();
+    setColor(1, 2, 3);
+    action("PM_Clip05")->trigger();
+    QGuiApplication::clipboard()->setText(QStringLiteral("teal"));
+    action("M_ClipPaste")->trigger();
+    QCOMPARE(shown(), (QStringList{"#008080", "#010203", "#FF8800", "履歴を消去(&E)"}));
+    QVERIFY(!action("M_Recent01")->icon().isNull());
+
+    action("M_Recent03")->trigger();
+    QCOMPARE(text("L_Color"), QStringLiteral("#FF8800"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("teal"));
+    QCOMPARE(shown(), (QStringList{"#008080", "#010203", "#FF8800", "履歴を消去(&E)"}));
+    action("M_RecentClear")->trigger();
+    QCOMPARE(shown(), (QStringList{"(（まだありません）)", "(履歴を消去(&E))"}));
 }
 
 void TestMain::nonMenuSenderTransfersNothing()
