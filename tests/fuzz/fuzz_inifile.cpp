@@ -2,9 +2,11 @@
 // without failing and comes back unchanged from its own encoding; what is written
 // reads back, changes nothing on a second round, leaves other sections alone, is
 // the same whether written through one document or key by key, and is saved in the
-// encoding the file came in.
+// encoding the file came in. A section kept as a list reads back as it was written,
+// whatever else the file holds.
 #include "settings/inifile.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -15,6 +17,11 @@ namespace {
 
 const char *const kKeys[] = {"X", "Y", "ColorR", "ColorG", "ColorB", "ClipTransLower"};
 const int kValues[] = {199, -397, 255, 2147483647, -2147483647 - 1, 1};
+
+bool isCode(QByteArrayView line)
+{
+    return line.startsWith('#');
+}
 
 void require(bool condition)
 {
@@ -64,6 +71,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         require(IniText::value(written, "Main", kKeys[i]) == QByteArray::number(kValues[i]));
     require(writeAll(written) == written);
     require(IniText::value(written, "Other", "Key") == IniText::value(text, "Other", "Key"));
+
+    const std::vector<QByteArray> codes{"#FF8000", "#000000"};
+    const std::size_t before = document.lines("History", isCode, 16).size();
+    document.replaceLines("History", isCode, 16, codes);
+    IniDocument listed(document.text());
+    // Lines past the sixteen that were read stay, and may follow.
+    const std::vector<QByteArray> after = listed.lines("History", isCode, 16);
+    require(after.size() >= codes.size() && std::equal(codes.begin(), codes.end(), after.begin()));
+    require(before == 16 || after == codes);
+    for (std::size_t i = 0; i < std::size(kKeys); ++i)
+        require(listed.value("Main", kKeys[i]) == QByteArray::number(kValues[i]));
 
     const std::optional<IniText::Decoded> saved = IniText::decode(IniText::encode(decoded->encoding, written));
     require(saved && saved->encoding == decoded->encoding && saved->text == written);
