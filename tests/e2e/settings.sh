@@ -145,6 +145,9 @@ key "$MAIN_WIN" F5
 key "$MAIN_WIN" F2
 key "$MAIN_WIN" F5
 close_and_wait "three colours copied"
+check_file "three colours copied: newest first, after the lines of the hand-edited section" "; mine" "[Other]" \
+    "Key=kept" "[History]" "; favourites" "garbage" "#zzzzzz" "#00FFFF" "#FF0000" "#000000" "[Main]" X=150 Y=150 \
+    ColorR=0 ColorG=255 ColorB=255 ClipTransLower=0
 start_and_activate
 key "$MAIN_WIN" alt+c
 xdotool key h Down Return
