@@ -35,6 +35,9 @@ def rss_mib(pid):
 
 
 def one_run(d, command):
+    """Time until mapped, CPU time by then, resident memory then, the time from SIGTERM
+    (which closes the window as a user would) until the process ended, and the peak
+    of its resident memory over its whole life."""
     while d.pending_events():
         d.next_event()
     started = time.perf_counter()
@@ -48,9 +51,11 @@ def one_run(d, command):
     cpu = cpu_ms(process.pid)
     time.sleep(0.3)
     rss = rss_mib(process.pid)
+    closing = time.perf_counter()
     process.terminate()
-    process.wait()
-    return elapsed, cpu, rss
+    _, process.returncode, usage = os.wait4(process.pid, 0)
+    closed = (time.perf_counter() - closing) * 1000
+    return elapsed, cpu, rss, closed, usage.ru_maxrss / 1024
 
 
 def main():
@@ -78,4 +83,5 @@ def main():
           % (program[0] / floor[0], program[1] / floor[1], program[2] / floor[2]))
 
 
-main()
+if __name__ == "__main__":
+    main()

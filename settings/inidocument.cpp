@@ -9,10 +9,11 @@ namespace {
 // What the platform's reader copies a value into, its terminating zero included.
 constexpr qsizetype kValueBuffer = 2048;
 
-// The keys of a section one pass remembers, far more than the program has: a key
-// beyond them costs a pass of its own the first time it is asked for, and a file
-// of millions of keys costs no more memory than one of a few.
+// The first keys of a section that are remembered, far more than the program has,
+// and the lines looked at for them: a key beyond them is looked for the first time
+// it is asked for, and millions of keys cost no more memory than a few.
 constexpr std::size_t kKeysRemembered = 64;
+constexpr int kLinesLookedAt = 1024;
 
 const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
 const QByteArrayView kByteOrderMark("\xEF\xBB\xBF");
@@ -205,6 +206,27 @@ IniDocument::Line IniDocument::lineAt(qsizetype begin, qsizetype limit) const
     return line;
 }
 
+// The line that ends where next begins.
+IniDocument::Line IniDocument::lineBefore(qsizetype next) const
+{
+    const char *const data = m_text.constData();
+    qsizetype end = next;
+    if (end > 0 && data[end - 1] == '\n')
+        --end;
+    if (end > 0 && data[end - 1] == '\r')
+        --end;
+    qsizetype begin = end;
+    while (begin > 0 && data[begin - 1] != '\n' && data[begin - 1] != '\r')
+        --begin;
+    return {begin, end, next};
+}
+
+// Whether the bytes at a place spell the name, as names are compared.
+bool IniDocument::namedAt(qsizetype at, QByteArrayView name) const
+{
+    return m_text.size() - at >= name.size() && sameName(QByteArrayView(m_text).sliced(at, name.size()), name);
+}
+
 QByteArrayView IniDocument::lineText(const Line &line) const
 {
     QByteArrayView content = QByteArrayView(m_text).sliced(line.begin, line.end - line.begin);
@@ -225,15 +247,13 @@ IniDocument::Section &IniDocument::sectionNamed(QByteArrayView name)
     const qsizetype size = m_text.size();
     LinesStartingWith headers(m_text, size, '[', '[');
     for (qsizetype at = headers.next(0); at < size;) {
-        // Most headers of a file of headers differ from the name in its first byte.
-        if (!name.isEmpty()) {
-            qsizetype first = headers.first() + 1;
-            while (first < size && isBlank(m_text[first]))
-                ++first;
-            if (first == size || asciiLower(m_text[first]) != asciiLower(name.front())) {
-                at = headers.next(first);
-                continue;
-            }
+        // Most headers of a file of headers differ from the name at once.
+        qsizetype first = headers.first() + 1;
+        while (first < size && isBlank(m_text[first]))
+            ++first;
+        if (!namedAt(first, name)) {
+            at = headers.next(first);
+            continue;
         }
         const Line line = lineAt(at, size);
         at = headers.next(line.next);
@@ -248,41 +268,55 @@ IniDocument::Section &IniDocument::sectionNamed(QByteArrayView name)
     return m_sections.back();
 }
 
-// One pass to the next header: where the section ends, its last key, and its first
-// keys.
+// Where the section ends, its first keys and its last: a look at the lines up to
+// the next header that is no longer than needed.
 void IniDocument::scanKeys(Section &section)
 {
     if (section.scanned)
         return;
     section.scanned = true;
-    bool beyondRemembered = false;
+    section.allKeysKnown = true;
+    if (!section.inFile)
+        return;
     const qsizetype size = m_text.size();
-    section.bodyEnd = section.inFile ? size : 0;
-    for (qsizetype at = section.inFile ? section.header.next : size; at < size;) {
+    section.bodyEnd = size;
+    LinesStartingWith headers(m_text, size, '[', '[');
+    for (qsizetype at = headers.next(section.header.next); at < size;) {
         const Line line = lineAt(at, size);
-        at = line.next;
-        const QByteArrayView content = lineText(line);
-        const std::optional<char> lead = leadingByte(content);
-        if (!lead || *lead == ';')
-            continue;
-        // Any other line is a key, unless it is the next header: past the keys
-        // remembered, only a line that may be one needs a closer look.
-        if (beyondRemembered && *lead != '[') {
-            section.lastKey = line;
-            continue;
-        }
-        const Parsed parsed = parseContent(content);
-        if (parsed.kind == Kind::Section) {
+        if (parseContent(lineText(line)).kind == Kind::Section) {
             section.bodyEnd = line.begin;
             break;
         }
-        section.lastKey = line;
-        if (section.keys.size() < kKeysRemembered)
-            section.keys.try_emplace(parsed.name, line);
-        else if (!beyondRemembered)
-            beyondRemembered = section.keys.find(parsed.name) == section.keys.end();
+        at = headers.next(line.next);
     }
-    section.allKeysKnown = !beyondRemembered;
+
+    qsizetype at = section.header.next;
+    for (int looked = 0; at < section.bodyEnd; ++looked) {
+        const Line line = lineAt(at, section.bodyEnd);
+        const Parsed parsed = parseContent(lineText(line));
+        if (parsed.kind == Kind::Key) {
+            if (section.keys.size() == kKeysRemembered && section.keys.find(parsed.name) == section.keys.end())
+                break;
+            if (looked == kLinesLookedAt)
+                break;
+            section.keys.try_emplace(parsed.name, line);
+            section.lastKey = line;
+        }
+        at = line.next;
+    }
+    if (at == section.bodyEnd)
+        return;
+    section.allKeysKnown = false;
+    // Any line of the body but a comment or a blank one is a key.
+    for (qsizetype next = section.bodyEnd; next > at;) {
+        const Line line = lineBefore(next);
+        const std::optional<char> lead = leadingByte(lineText(line));
+        if (lead && *lead != ';') {
+            section.lastKey = line;
+            return;
+        }
+        next = line.begin;
+    }
 }
 
 // The first line of the key in the file, if any.
@@ -301,6 +335,11 @@ std::optional<IniDocument::Line> IniDocument::keyLine(Section &section, QByteArr
     const char lead = key.isEmpty() ? '=' : key.front();
     LinesStartingWith candidates(m_text, section.bodyEnd, asciiLower(lead), asciiUpper(lead));
     for (qsizetype at = candidates.next(section.header.next); at < section.bodyEnd;) {
+        // Most lines starting alike differ from the name before its end.
+        if (!namedAt(candidates.first(), key)) {
+            at = candidates.next(candidates.first() + 1);
+            continue;
+        }
         const Line line = lineAt(at, section.bodyEnd);
         at = candidates.next(line.next);
         const Parsed parsed = parseContent(lineText(line));

@@ -11,12 +11,12 @@
 #include <vector>
 
 // The text of a private-profile file, read once. Nothing is looked at before it is
-// asked for: a section is found the first time it is asked for, by one pass over the
-// headers, and only the sections asked for are remembered; of their keys, only the
-// first few of one pass and those asked for since. So the memory a file costs stays
-// a small multiple of its size, whatever it holds. Writes change whole lines and
-// never the text underneath, so what is remembered stays right; text() puts the
-// file together again with every untouched byte as it was.
+// asked for: a section is found the first time it is asked for, and only the
+// sections asked for are remembered; of their keys, only the first few and those
+// asked for since. So the memory a file costs stays a small multiple of its size,
+// and the time a small part of reading it, whatever it holds. Writes change whole
+// lines and never the text underneath, so what is remembered stays right; text()
+// puts the file together again with every untouched byte as it was.
 //
 // The rules: one line a section header "[name]", a key "name=value", a comment
 // starting with ";" or anything else; names match without regard to ASCII case and
@@ -78,6 +78,8 @@ private:
     };
 
     Line lineAt(qsizetype begin, qsizetype limit) const;
+    Line lineBefore(qsizetype next) const;
+    bool namedAt(qsizetype at, QByteArrayView name) const;
     QByteArrayView lineText(const Line &line) const;
     Section &sectionNamed(QByteArrayView name);
     void scanKeys(Section &section);
