@@ -9,12 +9,9 @@ ended. Each run starts from the file as made.
 import os
 import shutil
 import statistics
-import sys
 import tempfile
 
-from Xlib import X, display
-
-from startup import one_run
+from startup import command_line, one_run, watched_display
 
 LARGEST = 16 * 1024 * 1024
 
@@ -54,19 +51,13 @@ FILES = [
 
 
 def main():
-    args = sys.argv[1:]
-    runs = 5
-    if args[0] == "--runs":
-        runs = int(args[1])
-        args = args[2:]
+    runs, args = command_line(5)
     work = tempfile.mkdtemp(prefix="vindre-bench.")
     try:
         program = os.path.join(work, "vindre")
         shutil.copy(args[0], program)
         settings = os.path.join(work, "vindre.ini")
-        d = display.Display()
-        d.screen().root.change_attributes(event_mask=X.SubstructureNotifyMask)
-        d.sync()
+        d = watched_display()
         print("%-28s %5s %12s %13s %12s" % ("settings file", "MiB", "mapped (ms)", "peak (MiB)", "closed (ms)"))
         for name, make in FILES:
             text = make()

@@ -58,16 +58,26 @@ def one_run(d, command):
     return elapsed, cpu, rss, closed, usage.ru_maxrss / 1024
 
 
-def main():
+def command_line(runs):
+    """The number of runs (--runs N, else the one given) and the other arguments."""
     args = sys.argv[1:]
-    runs = 31
     if args[0] == "--runs":
-        runs = int(args[1])
-        args = args[2:]
-    commands = {"program": [args[0]], "floor": [args[1]]}
+        return int(args[1]), args[2:]
+    return runs, args
+
+
+def watched_display():
+    """The X display, telling us of every window mapped on its root."""
     d = display.Display()
     d.screen().root.change_attributes(event_mask=X.SubstructureNotifyMask)
     d.sync()
+    return d
+
+
+def main():
+    runs, args = command_line(31)
+    commands = {"program": [args[0]], "floor": [args[1]]}
+    d = watched_display()
     results = {name: [] for name in commands}
     for turn in range(runs + 2):
         for name, command in commands.items():
