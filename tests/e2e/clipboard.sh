@@ -51,6 +51,7 @@ keeper=$(keeper_pid)
 check "one keeper" "1" "$(echo "$keeper" | grep -c '^[0-9]')"
 if [ -n "$keeper" ]; then
     check "keeper in a session of its own" "$keeper" "$(ps -o sid= -p "$keeper" | tr -d ' ')"
+    check "keeper called vindre, as pgrep -x and top see it" "vindre" "$(ps -o comm= -p "$keeper")"
     check "keeper holds no folder" "/" "$(readlink "/proc/$keeper/cwd")"
     check "keeper writes nowhere" "/dev/null /dev/null" "$(readlink "/proc/$keeper/fd/1") $(readlink "/proc/$keeper/fd/2")"
 fi
