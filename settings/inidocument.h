@@ -13,10 +13,11 @@
 // The text of a private-profile file, read once. Nothing is looked at before it is
 // asked for: a section is found the first time it is asked for, and only the
 // sections asked for are remembered; of their keys, only the first few and those
-// asked for since. So the memory a file costs stays a small multiple of its size,
-// and the time a small part of reading it, whatever it holds. Writes change whole
-// lines and never the text underneath, so what is remembered stays right; text()
-// puts the file together again with every untouched byte as it was.
+// asked for since. So whatever a file holds, its memory stays a small multiple of
+// its size, and lines that cannot be the one looked for are passed over at the
+// speed of a byte search. Writes change whole lines and never the text underneath,
+// so what is remembered stays right; text() puts the file together again with
+// every untouched byte as it was.
 //
 // The rules: one line a section header "[name]", a key "name=value", a comment
 // starting with ";" or anything else; names match without regard to ASCII case and
