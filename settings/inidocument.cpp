@@ -1,11 +1,19 @@
 #include "settings/inidocument.h"
 
+#include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace {
 
 // What the platform's reader copies a value into, its terminating zero included.
 constexpr qsizetype kValueBuffer = 2048;
+
+// The first keys of a section that are remembered, far more than the program has,
+// and the lines looked at for them: a key beyond them is looked for the first time
+// it is asked for, and millions of keys cost no more memory than a few.
+constexpr std::size_t kKeysRemembered = 64;
+constexpr int kLinesLookedAt = 1024;
 
 const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
 const QByteArrayView kByteOrderMark("\xEF\xBB\xBF");
@@ -30,6 +38,11 @@ char asciiLower(char c)
     return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
 }
 
+char asciiUpper(char c)
+{
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
+
 QByteArray folded(QByteArrayView name)
 {
     QByteArray result = name.toByteArray();
@@ -47,6 +60,16 @@ bool sameName(QByteArrayView a, QByteArrayView b)
             return false;
     }
     return true;
+}
+
+// The first byte that is no blank; nothing for a blank line.
+std::optional<char> leadingByte(QByteArrayView content)
+{
+    for (const char c : content) {
+        if (!isBlank(c))
+            return c;
+    }
+    return std::nullopt;
 }
 
 enum class Kind { Blank, Comment, Section, Key };
@@ -77,34 +100,84 @@ Parsed parseContent(QByteArrayView content)
     return {Kind::Key, trimBlanks(content.first(equals)), trimBlanks(content.sliced(equals + 1))};
 }
 
+// The lines of a text that start with one of two bytes, blanks before it aside,
+// found by where those bytes are: the lines between are never split, so looking
+// for a header or a key passes over millions of other lines at memchr's speed.
+class LinesStartingWith
+{
+public:
+    LinesStartingWith(QByteArrayView text, qsizetype end, char a, char b)
+        : m_text(text)
+        , m_end(end)
+        , m_bytes{a, b}
+    {
+    }
+
+    // Where the first such line begins whose first byte lies at or after from; end
+    // when there is none.
+    qsizetype next(qsizetype from)
+    {
+        const char *const data = m_text.data();
+        for (;;) {
+            for (std::size_t i = 0; i < 2; ++i) {
+                if (m_next[i] < from)
+                    m_next[i] = find(m_bytes[i], from);
+            }
+            m_first = std::min(m_next[0], m_next[1]);
+            if (m_first >= m_end)
+                return m_end;
+            qsizetype begin = m_first;
+            while (begin > 0 && isBlank(data[begin - 1]))
+                --begin;
+            if (begin == 0 || data[begin - 1] == '\n' || data[begin - 1] == '\r')
+                return begin;
+            if (begin == kByteOrderMark.size() && m_text.startsWith(kByteOrderMark))
+                return 0;
+            from = m_first + 1;
+        }
+    }
+
+    // Where the first byte of the line next() found lies.
+    qsizetype first() const { return m_first; }
+
+private:
+    qsizetype find(char byte, qsizetype from) const
+    {
+        // An empty text may have no bytes at all to point to.
+        if (from >= m_end)
+            return m_end;
+        const char *const data = m_text.data();
+        const void *found = std::memchr(data + from, byte, std::size_t(m_end - from));
+        return found ? static_cast<const char *>(found) - data : m_end;
+    }
+
+    QByteArrayView m_text;
+    qsizetype m_end;
+    char m_bytes[2];
+    qsizetype m_next[2] = {-1, -1};
+    qsizetype m_first = 0;
+};
+
 } // namespace
 
 IniDocument::IniDocument(QByteArray text)
     : m_text(std::move(text))
 {
-    // One pass that looks closer only at lines starting with "[": everything else
-    // waits until its section is asked for.
-    const qsizetype size = m_text.size();
-    for (qsizetype at = 0; at < size;) {
-        const Line line = lineAt(at, size);
-        at = line.next;
-        const QByteArrayView content = lineText(line);
-        qsizetype first = 0;
-        while (first < content.size() && isBlank(content[first]))
-            ++first;
-        if (first == content.size() || content[first] != '[')
-            continue;
-        const Parsed parsed = parseContent(content);
-        if (parsed.kind != Kind::Section)
-            continue;
-        if (!m_sections.empty())
-            m_sections.back().bodyEnd = line.begin;
-        Section section;
-        section.fileName = parsed.name;
-        section.header = line;
-        section.bodyEnd = size;
-        m_sections.push_back(std::move(section));
+}
+
+std::size_t IniDocument::FoldedHash::operator()(QByteArrayView name) const
+{
+    quint64 hash = 14695981039346656037u;
+    for (const char c : name) {
+        hash ^= uchar(asciiLower(c));
+        hash *= 1099511628211u;
     }
+    return std::size_t(hash);
+}
+
+bool IniDocument::FoldedEqual::operator()(QByteArrayView a, QByteArrayView b) const
+{
+    return sameName(a, b);
 }
 
 IniDocument::Line IniDocument::lineAt(qsizetype begin, qsizetype limit) const
@@ -112,6 +185,18 @@ IniDocument::Line IniDocument::lineAt(qsizetype begin, qsizetype limit) const
     const char *const data = m_text.constData();
     const char *const stop = data + limit;
     const char *p = data + begin;
+    // Eight bytes at a time up to the word holding the line end: a file may be one
+    // line of 16 MiB, or millions of a few bytes.
+    constexpr quint64 ones = 0x0101010101010101u;
+    constexpr quint64 highBits = 0x8080808080808080u;
+    for (; stop - p >= 8; p += 8) {
+        quint64 word;
+        std::memcpy(&word, p, sizeof word);
+        const quint64 cr = word ^ (ones * '\r');
+        const quint64 lf = word ^ (ones * '\n');
+        if ((((cr - ones) & ~cr) | ((lf - ones) & ~lf)) & highBits)
+            break;
+    }
     while (p < stop && *p != '\r' && *p != '\n')
         ++p;
     Line line{begin, p - data, 0};
@@ -124,6 +209,27 @@ IniDocument::Line IniDocument::lineAt(qsizetype begin, qsizetype limit) const
     return line;
 }
 
+// The line that ends where next begins.
+IniDocument::Line IniDocument::lineBefore(qsizetype next) const
+{
+    const char *const data = m_text.constData();
+    qsizetype end = next;
+    if (end > 0 && data[end - 1] == '\n')
+        --end;
+    if (end > 0 && data[end - 1] == '\r')
+        --end;
+    qsizetype begin = end;
+    while (begin > 0 && data[begin - 1] != '\n' && data[begin - 1] != '\r')
+        --begin;
+    return {begin, end, next};
+}
+
+// Whether the bytes at a place spell the name, as names are compared.
+bool IniDocument::namedAt(qsizetype at, QByteArrayView name) const
+{
+    return m_text.size() - at >= name.size() && sameName(QByteArrayView(m_text).sliced(at, name.size()), name);
+}
+
 QByteArrayView IniDocument::lineText(const Line &line) const
 {
     QByteArrayView content = QByteArrayView(m_text).sliced(line.begin, line.end - line.begin);
@@ -133,46 +239,131 @@ QByteArrayView IniDocument::lineText(const Line &line) const
     return content;
 }
 
-IniDocument::Section *IniDocument::findSection(QByteArrayView name)
+IniDocument::Section &IniDocument::sectionNamed(QByteArrayView name)
 {
-    for (Section &section : m_sections) {
-        if (sameName(section.own ? QByteArrayView(section.ownName) : section.fileName, name))
-            return &section;
+    for (Section &known : m_sections) {
+        if (sameName(known.name, name))
+            return known;
     }
-    return nullptr;
+    Section section;
+    section.name = name.toByteArray();
+    const qsizetype size = m_text.size();
+    LinesStartingWith headers(m_text, size, '[', '[');
+    for (qsizetype at = headers.next(0); at < size;) {
+        // Most headers of a file of headers differ from the name at once.
+        qsizetype first = headers.first() + 1;
+        while (first < size && isBlank(m_text[first]))
+            ++first;
+        if (!namedAt(first, name)) {
+            at = headers.next(first);
+            continue;
+        }
+        const Line line = lineAt(at, size);
+        at = headers.next(line.next);
+        const Parsed parsed = parseContent(lineText(line));
+        if (parsed.kind == Kind::Section && sameName(parsed.name, name)) {
+            section.inFile = true;
+            section.header = line;
+            break;
+        }
+    }
+    m_sections.push_back(std::move(section));
+    return m_sections.back();
 }
 
-void IniDocument::indexKeys(Section &section)
+// Where the section ends, its first keys and its last: a look at the lines up to
+// the next header that is no longer than needed.
+void IniDocument::scanKeys(Section &section)
 {
-    if (section.indexed)
+    if (section.scanned)
         return;
-    section.indexed = true;
-    for (qsizetype at = section.header.next; at < section.bodyEnd;) {
-        const Line line = lineAt(at, section.bodyEnd);
-        at = line.next;
-        const Parsed parsed = parseContent(lineText(line));
-        if (parsed.kind != Kind::Key)
-            continue;
-        section.lastKey = line;
-        const QByteArray name = folded(parsed.name);
-        if (!section.keys.contains(name))
-            section.keys.insert(name, line);
+    section.scanned = true;
+    section.allKeysKnown = true;
+    if (!section.inFile)
+        return;
+    const qsizetype size = m_text.size();
+    section.bodyEnd = size;
+    LinesStartingWith headers(m_text, size, '[', '[');
+    for (qsizetype at = headers.next(section.header.next); at < size;) {
+        const Line line = lineAt(at, size);
+        if (parseContent(lineText(line)).kind == Kind::Section) {
+            section.bodyEnd = line.begin;
+            break;
+        }
+        at = headers.next(line.next);
     }
+
+    qsizetype at = section.header.next;
+    for (int looked = 0; at < section.bodyEnd; ++looked) {
+        const Line line = lineAt(at, section.bodyEnd);
+        const Parsed parsed = parseContent(lineText(line));
+        if (parsed.kind == Kind::Key) {
+            if (section.keys.size() == kKeysRemembered && section.keys.find(parsed.name) == section.keys.end())
+                break;
+            if (looked == kLinesLookedAt)
+                break;
+            section.keys.try_emplace(parsed.name, line);
+            section.lastKey = line;
+        }
+        at = line.next;
+    }
+    if (at == section.bodyEnd)
+        return;
+    section.allKeysKnown = false;
+    // Any line of the body but a comment or a blank one is a key.
+    for (qsizetype next = section.bodyEnd; next > at;) {
+        const Line line = lineBefore(next);
+        const std::optional<char> lead = leadingByte(lineText(line));
+        if (lead && *lead != ';') {
+            section.lastKey = line;
+            return;
+        }
+        next = line.begin;
+    }
+}
+
+// The first line of the key in the file, if any.
+std::optional<IniDocument::Line> IniDocument::keyLine(Section &section, QByteArrayView key)
+{
+    scanKeys(section);
+    if (const auto known = section.keys.find(key); known != section.keys.end())
+        return known->second;
+    if (section.allKeysKnown)
+        return std::nullopt;
+    for (const QByteArray &name : section.missing) {
+        if (sameName(name, key))
+            return std::nullopt;
+    }
+    // The name's first byte starts its line; a line "=value" has the empty name.
+    const char lead = key.isEmpty() ? '=' : key.front();
+    LinesStartingWith candidates(m_text, section.bodyEnd, asciiLower(lead), asciiUpper(lead));
+    for (qsizetype at = candidates.next(section.header.next); at < section.bodyEnd;) {
+        // Most lines starting alike differ from the name before its end.
+        if (!namedAt(candidates.first(), key)) {
+            at = candidates.next(candidates.first() + 1);
+            continue;
+        }
+        const Line line = lineAt(at, section.bodyEnd);
+        at = candidates.next(line.next);
+        const Parsed parsed = parseContent(lineText(line));
+        if (parsed.kind == Kind::Key && sameName(parsed.name, key)) {
+            section.keys.emplace(parsed.name, line);
+            return line;
+        }
+    }
+    section.missing.push_back(key.toByteArray());
+    return std::nullopt;
 }
 
 std::optional<QByteArray> IniDocument::value(QByteArrayView sectionName, QByteArrayView key)
 {
-    Section *section = findSection(sectionName);
-    if (!section)
-        return std::nullopt;
-    indexKeys(*section);
-    const QByteArray name = folded(key);
+    Section &section = sectionNamed(sectionName);
     QByteArrayView content;
-    if (const auto found = section->keys.constFind(name); found != section->keys.constEnd()) {
-        const auto rewritten = m_rewritten.find(found->begin);
-        content = rewritten != m_rewritten.end() ? QByteArrayView(rewritten->second.second) : lineText(*found);
-    } else if (const auto added = section->addedKeys.constFind(name); added != section->addedKeys.constEnd()) {
-        content = section->added[std::size_t(*added)];
+    if (const std::optional<Line> line = keyLine(section, key)) {
+        const auto rewritten = m_rewritten.find(line->begin);
+        content = rewritten != m_rewritten.end() ? QByteArrayView(rewritten->second.second) : lineText(*line);
+    } else if (const auto added = section.addedKeys.constFind(folded(key)); added != section.addedKeys.constEnd()) {
+        content = section.added[std::size_t(*added)];
     } else {
         return std::nullopt;
     }
@@ -184,26 +375,24 @@ std::optional<QByteArray> IniDocument::value(QByteArrayView sectionName, QByteAr
 
 void IniDocument::setValue(const QByteArray &sectionName, const QByteArray &key, const QByteArray &value)
 {
-    Section *section = findSection(sectionName);
-    if (!section) {
-        Section own;
-        own.own = true;
-        own.ownName = sectionName;
-        own.indexed = true;
-        m_sections.push_back(std::move(own));
-        section = &m_sections.back();
+    Section &section = sectionNamed(sectionName);
+    if (!section.inFile && !section.own) {
+        section.own = true;
+        section.ownName = sectionName;
+        m_newSections.push_back(std::size_t(&section - m_sections.data()));
     }
-    indexKeys(*section);
+    if (const std::optional<Line> line = keyLine(section, key)) {
+        const QByteArray spelling = parseContent(lineText(*line)).name.toByteArray();
+        m_rewritten[line->begin] = {line->end, spelling + '=' + value};
+        return;
+    }
     const QByteArray name = folded(key);
-    if (const auto found = section->keys.constFind(name); found != section->keys.constEnd()) {
-        const QByteArray spelling = parseContent(lineText(*found)).name.toByteArray();
-        m_rewritten[found->begin] = {found->end, spelling + '=' + value};
-    } else if (const auto added = section->addedKeys.constFind(name); added != section->addedKeys.constEnd()) {
-        QByteArray &line = section->added[std::size_t(*added)];
+    if (const auto added = section.addedKeys.constFind(name); added != section.addedKeys.constEnd()) {
+        QByteArray &line = section.added[std::size_t(*added)];
         line = parseContent(line).name.toByteArray() + '=' + value;
     } else {
-        section->addedKeys.insert(name, qsizetype(section->added.size()));
-        section->added.push_back(key + '=' + value);
+        section.addedKeys.insert(name, qsizetype(section.added.size()));
+        section.added.push_back(key + '=' + value);
     }
 }
 
@@ -211,20 +400,24 @@ QByteArray IniDocument::text() const
 {
     // New lines go after a section's last key, or after its header when it has none.
     std::vector<std::pair<qsizetype, QByteArray>> insertions;
-    QByteArray appended;
     for (const Section &section : m_sections) {
-        if (section.added.empty())
+        if (!section.inFile || section.added.empty())
             continue;
         QByteArray lines;
         for (const QByteArray &line : section.added)
             lines += line + kLineEnd;
-        if (section.own) {
-            appended += '[' + section.ownName + ']' + kLineEnd + lines;
-            continue;
-        }
         const Line &after = section.lastKey ? *section.lastKey : section.header;
         // The last line of a text without a final line end gets one first.
         insertions.emplace_back(after.next, after.next == after.end ? kLineEnd + lines : lines);
+    }
+    std::sort(insertions.begin(), insertions.end(),
+              [](const auto &a, const auto &b) { return a.first < b.first; });
+    QByteArray appended;
+    for (const std::size_t index : m_newSections) {
+        const Section &section = m_sections[index];
+        appended += '[' + section.ownName + ']' + kLineEnd;
+        for (const QByteArray &line : section.added)
+            appended += line + kLineEnd;
     }
     if (m_rewritten.empty() && insertions.empty() && appended.isEmpty())
         return m_text;

@@ -62,6 +62,15 @@ QByteArray utf16(const QByteArray &text, bool littleEndian)
 
 constexpr qint64 kLargestFile = 16 * 1024 * 1024;
 
+// Lines of as many other keys, more than a section's keys the reader keeps in mind.
+QByteArray otherKeys(int count)
+{
+    QByteArray lines;
+    for (int i = 0; i < count; ++i)
+        lines += "Other" + QByteArray::number(i) + "=0\r\n";
+    return lines;
+}
+
 } // namespace
 
 class TestIniFile : public QObject
@@ -173,6 +182,14 @@ void TestIniFile::readInteger_data()
         << QByteArray("[Main]\r\nX=1\r\n[Main]\r\nX=2\r\n") << QByteArray("X") << 100 << 1;
     QTest::newRow("key only in the second section")
         << QByteArray("[Main]\r\nY=1\r\n[Main]\r\nX=2\r\n") << QByteArray("X") << 100 << 100;
+
+    // Keys past the many a section's reader keeps in mind are found all the same.
+    QTest::newRow("past 65 other keys, the first of two")
+        << mainSection(otherKeys(65) + "x=5\r\nX=6\r\n") << QByteArray("X") << 100 << 5;
+    QTest::newRow("past 65 other keys, a later section ends ours")
+        << mainSection(otherKeys(65) + "[Other]\r\nX=5\r\n") << QByteArray("X") << 100 << 100;
+    QTest::newRow("brackets inside a line are no header")
+        << QByteArray("Y=[Main]\r\n[Main]\r\nX=5\r\n") << QByteArray("X") << 100 << 5;
 
     // Line ends.
     QTest::newRow("LF") << QByteArray("[Main]\nX=1\nY=2\n") << QByteArray("Y") << 100 << 2;
