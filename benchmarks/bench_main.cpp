@@ -1,5 +1,6 @@
 // How long the picker takes for what a user does most: dragging a scroll bar's
-// thumb refreshes the whole display on every step; and reading a large settings file.
+// thumb refreshes the whole display on every step; and reading a large settings file,
+// of the kind users share and of the hardest kinds there are.
 #include "picker/main.h"
 #include "shell/application.h"
 #include "settings/inifile.h"
@@ -53,20 +54,11 @@ void BM_DragStepShown(benchmark::State &state)
 }
 BENCHMARK(BM_DragStepShown)->Unit(benchmark::kMicrosecond);
 
-// Start-up's reading of the settings from a file of 10 MB that others share, with
-// the program's section at its very end.
-void BM_ReadSettingsLargeFile(benchmark::State &state)
+// Start-up's reading of the settings, and the file's name for it.
+void readSettings(benchmark::State &state, const QByteArray &text)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("vindre.ini"));
-    QByteArray text;
-    for (int section = 0; text.size() < 10 * 1000 * 1000; ++section) {
-        text += "[Section" + QByteArray::number(section) + "]\r\n";
-        for (int key = 0; key < 10; ++key)
-            text += "Key" + QByteArray::number(key) + "=a value of some length, " + QByteArray::number(section) + "\r\n";
-        text += "\r\n";
-    }
-    text += "[Main]\r\nX=199\r\nY=397\r\nColorR=255\r\nColorG=128\r\nColorB=0\r\nClipTransLower=1\r\n";
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
         state.SkipWithError("cannot write the settings file");
@@ -82,7 +74,60 @@ void BM_ReadSettingsLargeFile(benchmark::State &state)
     }
     state.SetBytesProcessed(state.iterations() * text.size());
 }
+
+// A file of 10 MB that others share, with the program's section at its very end.
+void BM_ReadSettingsLargeFile(benchmark::State &state)
+{
+    QByteArray text;
+    for (int section = 0; text.size() < 10 * 1000 * 1000; ++section) {
+        text += "[Section" + QByteArray::number(section) + "]\r\n";
+        for (int key = 0; key < 10; ++key)
+            text += "Key" + QByteArray::number(key) + "=a value of some length, " + QByteArray::number(section) + "\r\n";
+        text += "\r\n";
+    }
+    text += "[Main]\r\nX=199\r\nY=397\r\nColorR=255\r\nColorG=128\r\nColorB=0\r\nClipTransLower=1\r\n";
+    readSettings(state, text);
+}
 BENCHMARK(BM_ReadSettingsLargeFile)->Unit(benchmark::kMillisecond);
+
+// The largest file read (16 MiB) at its hardest: lines by the million that are each
+// a header or a key of the program's section, or a single line.
+void BM_ReadSettingsWorstCase(benchmark::State &state)
+{
+    const auto filled = [](QByteArray text, auto line) {
+        for (int i = 0;; ++i) {
+            const QByteArray next = line(i);
+            if (text.size() + next.size() > 16 * 1024 * 1024)
+                return text;
+            text += next;
+        }
+    };
+    QByteArray text;
+    switch (state.range(0)) {
+    case 0:
+        state.SetLabel("\"[]\" lines");
+        text = filled({}, [](int) { return QByteArray("[]\r\n"); });
+        break;
+    case 1:
+        state.SetLabel("\"a=b\" lines in [Main]");
+        text = filled("[Main]\r\n", [](int) { return QByteArray("a=b\r\n"); });
+        break;
+    case 2:
+        state.SetLabel("one line, the value of X");
+        text = "[Main]\r\nX=" + QByteArray(16 * 1024 * 1024 - 10, '0');
+        break;
+    case 3:
+        state.SetLabel("distinct headers");
+        text = filled({}, [](int i) { return "[s" + QByteArray::number(i) + "]\r\n"; });
+        break;
+    default:
+        state.SetLabel("distinct keys in [Main]");
+        text = filled("[Main]\r\n", [](int i) { return "k" + QByteArray::number(i) + "=1\r\n"; });
+        break;
+    }
+    readSettings(state, text);
+}
+BENCHMARK(BM_ReadSettingsWorstCase)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -35,6 +35,9 @@ def rss_mib(pid):
 
 
 def one_run(d, command):
+    """Time until mapped, CPU time by then, resident memory then, the time from SIGTERM
+    (which closes the window as a user would) until the process ended, and the peak
+    of its resident memory over its whole life."""
     while d.pending_events():
         d.next_event()
     started = time.perf_counter()
@@ -48,21 +51,33 @@ def one_run(d, command):
     cpu = cpu_ms(process.pid)
     time.sleep(0.3)
     rss = rss_mib(process.pid)
+    closing = time.perf_counter()
     process.terminate()
-    process.wait()
-    return elapsed, cpu, rss
+    _, process.returncode, usage = os.wait4(process.pid, 0)
+    closed = (time.perf_counter() - closing) * 1000
+    return elapsed, cpu, rss, closed, usage.ru_maxrss / 1024
 
 
-def main():
+def command_line(runs):
+    """The number of runs (--runs N, else the one given) and the other arguments."""
     args = sys.argv[1:]
-    runs = 31
     if args[0] == "--runs":
-        runs = int(args[1])
-        args = args[2:]
-    commands = {"program": [args[0]], "floor": [args[1]]}
+        return int(args[1]), args[2:]
+    return runs, args
+
+
+def watched_display():
+    """The X display, telling us of every window mapped on its root."""
     d = display.Display()
     d.screen().root.change_attributes(event_mask=X.SubstructureNotifyMask)
     d.sync()
+    return d
+
+
+def main():
+    runs, args = command_line(31)
+    commands = {"program": [args[0]], "floor": [args[1]]}
+    d = watched_display()
     results = {name: [] for name in commands}
     for turn in range(runs + 2):
         for name, command in commands.items():
@@ -78,4 +93,5 @@ def main():
           % (program[0] / floor[0], program[1] / floor[1], program[2] / floor[2]))
 
 
-main()
+if __name__ == "__main__":
+    main()

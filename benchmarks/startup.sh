@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Start-up until the window is mapped, then closed the normal way; the same against a
-# bare Qt window of its kind, as a ratio; and the resident memory of a running picker.
+# bare Qt window of its kind, as a ratio; the same with the largest and hardest
+# settings files; and the resident memory of a running picker.
 #   startup.sh path/to/vindre path/to/startup_floor
 source "$(dirname "$0")/../tests/e2e/lib.sh"
 FLOOR=${2:?usage: $0 path/to/vindre path/to/startup_floor}
 start_display
 /usr/bin/python3 "$(dirname "$0")/startup.py" "$VINDRE" "$FLOOR"
+/usr/bin/python3 "$(dirname "$0")/settingsfiles.py" "$VINDRE"
 cat >"$WORK/once.sh" <<ONCE
 set -e
 "$VINDRE" >/dev/null 2>&1 &

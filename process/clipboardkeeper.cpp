@@ -12,6 +12,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -277,6 +278,9 @@ bool ClipboardKeeper::isKeeperCommand(int argc, char *argv[])
 
 int ClipboardKeeper::runKeeperCommand(int, char *argv[])
 {
+    // The kernel names a process after the file it runs, here /proc/self/exe: ps,
+    // top and pgrep would show "exe". The name the program goes by instead.
+    ::prctl(PR_SET_NAME, argv[0], 0, 0, 0);
     const std::uint32_t formerOwner = std::uint32_t(std::strtoul(argv[2], nullptr, 10));
     QByteArray text;
     char buffer[4096];

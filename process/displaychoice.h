@@ -5,13 +5,17 @@
 #include <vector>
 
 // Which of Qt's window-system plugins the program runs on, settled before Qt starts:
-// Qt ends the process with an abort and a core file when the plugin it picks cannot
-// connect.
+// Qt ends the process with an abort and a core file when none of the plugins it is
+// to try is there or can connect.
 //
 // A choice the user made (QT_QPA_PLATFORM, or Qt's own -platform option) stands.
 // Otherwise X11 wherever an X server answers, a Wayland session's XWayland included:
 // a Wayland client can neither place its window nor learn where it is, nor keep it
 // above others. Wayland itself only when no X server answers.
+//
+// The command line is read as Qt reads it, every option of Qt's that comes before
+// the display is opened taking its value, so that the display probed is the one Qt
+// opens, whatever the order of the arguments.
 class DisplayChoice
 {
 public:
@@ -28,11 +32,13 @@ public:
     const QByteArray &display() const { return m_display; }
 
     // What the program says on standard error when nothing was found.
-    static const char *missingMessage();
+    QByteArray missingMessage() const;
 
 private:
     QByteArray m_display;
     bool m_found = false;
+    // The plugins named by the user when none of them is installed.
+    QByteArray m_unknownPlugin;
     int m_argc = 0;
     std::vector<char *> m_argv;
 };

@@ -69,7 +69,7 @@ int run(int argc, char *argv[])
     // Where Qt cannot connect it aborts, leaving a core file; say what is wrong instead.
     DisplayChoice display(argc, argv);
     if (!display.found()) {
-        std::fputs(DisplayChoice::missingMessage(), stderr);
+        std::fputs(display.missingMessage().constData(), stderr);
         return EXIT_FAILURE;
     }
 

@@ -143,6 +143,9 @@ public:
 private:
     qsizetype find(char byte, qsizetype from) const
     {
+        // An empty text may have no bytes at all to point to.
+        if (from >= m_end)
+            return m_end;
         const char *const data = m_text.data();
         const void *found = std::memchr(data + from, byte, std::size_t(m_end - from));
         return found ? static_cast<const char *>(found) - data : m_end;

@@ -353,8 +353,9 @@ void TIniFile::updateFile()
     if (!m_changed)
         return;
     const QByteArray bytes = IniText::encode(m_encoding, document().text());
-    // A file that could not be read is never replaced: whatever else it held would be lost.
-    if (m_unreadable || !m_file->isResolved() || !replaceFile(bytes))
+    // A file that could not be read is never replaced: whatever else it held would be
+    // lost. Nor is one written that would be too large to be read again.
+    if (m_unreadable || !m_file->isResolved() || bytes.size() > kLargestFile || !replaceFile(bytes))
         throw EIniFileException(QStringLiteral("%1 に書き込めません").arg(m_fileName));
     m_changed = false;
 }

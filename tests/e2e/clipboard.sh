@@ -51,6 +51,7 @@ keeper=$(keeper_pid)
 check "one keeper" "1" "$(echo "$keeper" | grep -c '^[0-9]')"
 if [ -n "$keeper" ]; then
     check "keeper in a session of its own" "$keeper" "$(ps -o sid= -p "$keeper" | tr -d ' ')"
+    check "keeper called vindre, as pgrep -x and top see it" "vindre" "$(ps -o comm= -p "$keeper")"
     check "keeper holds no folder" "/" "$(readlink "/proc/$keeper/cwd")"
     check "keeper writes nowhere" "/dev/null /dev/null" "$(readlink "/proc/$keeper/fd/1") $(readlink "/proc/$keeper/fd/2")"
 fi
@@ -90,6 +91,25 @@ env -u DISPLAY "$VINDRE" -display "$DISPLAY" >"$WORK/app.log" 2>&1 &
 APP_PID=$!
 copy_and_close_window End
 check "-display without DISPLAY: the text stays" "#FF0000" "$(wait_clipboard '#FF0000')"
+
+# Qt takes -display as the title's value and opens DISPLAY: the keeper serves that
+# display too, though an X server answers at the one named.
+Xvfb -displayfd 3 -nolisten tcp 3>"$WORK/other" 2>/dev/null &
+OTHER_PID=$!
+trap 'kill "$OTHER_PID" 2>/dev/null || true; cleanup' EXIT
+for _ in $(seq 600); do grep -q '^[0-9]' "$WORK/other" 2>/dev/null && break; sleep 0.05; done
+mv "$APP_DIR/vindre.ini" "$WORK/red.ini"
+"$VINDRE" -title -display ":$(head -n1 "$WORK/other")" >"$WORK/app.log" 2>&1 &
+APP_PID=$!
+MAIN_WIN=$(wait_window "-display")
+key "$MAIN_WIN" F2
+key "$MAIN_WIN" F5
+close_by_wm "$MAIN_WIN"
+wait_app
+check "-title -display: the keeper serves DISPLAY" "#FFFFFF" "$(wait_clipboard '#FFFFFF')"
+kill "$OTHER_PID"
+wait "$OTHER_PID" 2>/dev/null || true
+mv "$WORK/red.ini" "$APP_DIR/vindre.ini"
 
 # The display goes away: so does the keeper. The colour saved last was red.
 copy_and_close F2

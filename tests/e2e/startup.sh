@@ -26,6 +26,19 @@ start_display
 # An empty plugin name, which Qt would abort on, while a display answers.
 code=0; out=$(cd "$WORK" && "$VINDRE" -platform '' 2>&1) || code=$?
 check "-platform '': exit code 1 and the message" "1 $message" "$code $out"
+# A plugin Qt has not, by option or by variable: no abort either.
+unknown="vindre: no display to show the window on (Qt has no platform plugin \"bogus\").
+Start it on a desktop, or under a virtual one: xvfb-run -a vindre"
+code=0; out=$(cd "$WORK" && "$VINDRE" -platform bogus 2>&1) || code=$?
+check "-platform bogus: exit code 1 and the message" "1 $unknown" "$code $out"
+code=0; out=$(cd "$WORK" && QT_QPA_PLATFORM=bogus "$VINDRE" 2>&1) || code=$?
+check "QT_QPA_PLATFORM=bogus: exit code 1 and the message" "1 $unknown" "$code $out"
+# Qt takes -display as the title's value and opens DISPLAY; so does the program.
+"$VINDRE" -title -display ":$no_x" >"$WORK/app.log" 2>&1 &
+APP_PID=$!
+check "-title -display: the window on DISPLAY, titled -display" "yes" "$(wait_window "-display" >/dev/null && echo yes)"
+kill -TERM "$APP_PID"
+wait_app
 # Qt's own options still work: -display wins over DISPLAY.
 DISPLAY=:$no_x "$VINDRE" -display "$DISPLAY" >"$WORK/app.log" 2>&1 &
 APP_PID=$!

@@ -29,8 +29,13 @@ private slots:
     void cleanupTestCase();
     void choice_data();
     void choice();
+    void display_data();
+    void display();
 
 private:
+    void setEnvironment(const QByteArrayList &environment);
+    static std::vector<char *> argv(QByteArrayList &arguments);
+
     QTemporaryDir m_runtime;
     int m_compositor = -1;
 };
@@ -59,7 +64,8 @@ void TestDisplayChoice::choice_data()
     QTest::addColumn<QByteArrayList>("environment");
     QTest::addColumn<QByteArrayList>("arguments");
     QTest::addColumn<bool>("found");
-    // The plugin the program asks Qt for; empty when it leaves the choice to Qt.
+    // The plugin the program puts first for Qt, which a -platform of the user's
+    // overrides; empty when it adds none.
     QTest::addColumn<QByteArray>("plugin");
 
     const QByteArray noX = "DISPLAY=" + kNoXServer;
@@ -80,20 +86,54 @@ void TestDisplayChoice::choice_data()
     QTest::newRow("QT_QPA_PLATFORM wayland")
         << QByteArrayList{compositor, "QT_QPA_PLATFORM=wayland"} << QByteArrayList{} << true << QByteArray();
     QTest::newRow("-platform offscreen") << QByteArrayList{noX} << QByteArrayList{"-platform", "offscreen"} << true
-                                         << QByteArray();
+                                         << QByteArray("xcb");
     QTest::newRow("--platform offscreen") << QByteArrayList{noX} << QByteArrayList{"--platform", "offscreen"} << true
-                                          << QByteArray();
+                                          << QByteArray("xcb");
     QTest::newRow("-platform over QT_QPA_PLATFORM")
         << QByteArrayList{noX, "QT_QPA_PLATFORM=offscreen"} << QByteArrayList{"-platform", "xcb"} << false
         << QByteArray();
     QTest::newRow("-platform with plugin options")
-        << QByteArrayList{noX} << QByteArrayList{"-platform", "xcb:nograb"} << false << QByteArray();
+        << QByteArrayList{noX} << QByteArrayList{"-platform", "xcb:nograb"} << false << QByteArray("xcb");
     QTest::newRow("-platform without a value") << QByteArrayList{noX} << QByteArrayList{"-platform"} << false
                                                << QByteArray();
     QTest::newRow("Wayland, -platform with an empty value")
-        << QByteArrayList{compositor} << QByteArrayList{"-platform", ""} << false << QByteArray();
+        << QByteArrayList{compositor} << QByteArrayList{"-platform", ""} << false << QByteArray("xcb");
     QTest::newRow("Wayland, -platform without its value")
         << QByteArrayList{compositor} << QByteArrayList{"-style", "fusion", "-platform"} << true << QByteArray("wayland");
+
+    // Plugin names as Qt takes them, and ones it has not: never its abort.
+    QTest::newRow("Wayland, -platform of no plugin")
+        << QByteArrayList{compositor} << QByteArrayList{"-platform", "bogus"} << false << QByteArray("xcb");
+    QTest::newRow("Wayland, QT_QPA_PLATFORM of no plugin")
+        << QByteArrayList{compositor, "QT_QPA_PLATFORM=bogus"} << QByteArrayList{} << false << QByteArray();
+    QTest::newRow("QT_QPA_PLATFORM list, one plugin there")
+        << QByteArrayList{noX, "QT_QPA_PLATFORM=bogus;OFFSCREEN"} << QByteArrayList{} << true << QByteArray();
+    QTest::newRow("QT_QPA_PLATFORM with empty parts")
+        << QByteArrayList{noX, "QT_QPA_PLATFORM=;:offscreen"} << QByteArrayList{} << true << QByteArray();
+    QTest::newRow("QT_QPA_PLATFORM with a blank before the name")
+        << QByteArrayList{noX, "QT_QPA_PLATFORM= offscreen"} << QByteArrayList{} << false << QByteArray();
+    // Before "-platform wayland", -title is no option, and Qt takes the plugin named.
+    QTest::newRow("Wayland, -platform after -title")
+        << QByteArrayList{compositor} << QByteArrayList{"-title", "-platform", "bogus"} << false << QByteArray("wayland");
+}
+
+void TestDisplayChoice::setEnvironment(const QByteArrayList &environment)
+{
+    for (const char *name : kVariables)
+        qunsetenv(name);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    for (const QByteArray &setting : environment)
+        qputenv(setting.left(setting.indexOf('=')).constData(), setting.mid(setting.indexOf('=') + 1));
+}
+
+std::vector<char *> TestDisplayChoice::argv(QByteArrayList &arguments)
+{
+    arguments.prepend("vindre");
+    std::vector<char *> argv;
+    for (QByteArray &argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    return argv;
 }
 
 void TestDisplayChoice::choice()
@@ -103,18 +143,8 @@ void TestDisplayChoice::choice()
     QFETCH(bool, found);
     QFETCH(QByteArray, plugin);
 
-    for (const char *name : kVariables)
-        qunsetenv(name);
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
-    for (const QByteArray &setting : environment)
-        qputenv(setting.left(setting.indexOf('=')).constData(), setting.mid(setting.indexOf('=') + 1));
-
-    arguments.prepend("vindre");
-    std::vector<char *> argv;
-    for (QByteArray &argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
+    setEnvironment(environment);
+    std::vector<char *> argv = this->argv(arguments);
     DisplayChoice choice(int(arguments.size()), argv.data());
     QCOMPARE(choice.found(), found);
     QByteArrayList given;
@@ -125,6 +155,46 @@ void TestDisplayChoice::choice()
     if (!plugin.isEmpty())
         expected = QByteArrayList{arguments.first(), "-platform", plugin} + arguments.mid(1);
     QCOMPARE(given, expected);
+}
+
+// The X display probed, and served by the clipboard keeper, is the one Qt opens:
+// Qt's options before the xcb plugin's take their values first.
+void TestDisplayChoice::display_data()
+{
+    QTest::addColumn<QByteArrayList>("environment");
+    QTest::addColumn<QByteArrayList>("arguments");
+    QTest::addColumn<QByteArray>("display");
+
+    const QByteArray noX = "DISPLAY=" + kNoXServer;
+    QTest::newRow("-display") << QByteArrayList{noX} << QByteArrayList{"-display", ":1"} << QByteArray(":1");
+    QTest::newRow("--display") << QByteArrayList{noX} << QByteArrayList{"--display", ":1"} << QByteArray(":1");
+    QTest::newRow("the last -display") << QByteArrayList{noX} << QByteArrayList{"-display", ":1", "-display", ":2"}
+                                       << QByteArray(":2");
+    QTest::newRow("-display without a value") << QByteArrayList{noX} << QByteArrayList{"-display"} << kNoXServer;
+    QTest::newRow("-display empty") << QByteArrayList{noX} << QByteArrayList{"-display", ""} << kNoXServer;
+    QTest::newRow("-title takes -display as its value")
+        << QByteArrayList{noX} << QByteArrayList{"-title", "-display", ":1"} << kNoXServer;
+    QTest::newRow("--qwindowicon takes -display as its value")
+        << QByteArrayList{noX} << QByteArrayList{"--qwindowicon", "-display", ":1"} << kNoXServer;
+    QTest::newRow("-name takes -display as its value")
+        << QByteArrayList{noX} << QByteArrayList{"-name", "-display", ":1"} << kNoXServer;
+    QTest::newRow("-style comes too late to take it")
+        << QByteArrayList{noX} << QByteArrayList{"-style", "-display", ":1"} << QByteArray(":1");
+    QTest::newRow("-title is no option before a plugin list that starts with another")
+        << QByteArrayList{noX, "QT_QPA_PLATFORM=wayland;xcb"} << QByteArrayList{"-title", "-display", ":1"}
+        << QByteArray(":1");
+}
+
+void TestDisplayChoice::display()
+{
+    QFETCH(QByteArrayList, environment);
+    QFETCH(QByteArrayList, arguments);
+    QFETCH(QByteArray, display);
+
+    setEnvironment(environment);
+    std::vector<char *> argv = this->argv(arguments);
+    DisplayChoice choice(int(arguments.size()), argv.data());
+    QCOMPARE(choice.display(), display);
 }
 
 QTEST_GUILESS_MAIN(TestDisplayChoice)

@@ -333,6 +333,8 @@ void TestIniFile::refusedWrite_data()
     QTest::newRow("another user's link, for root") << "foreign link" << 100;
     QTest::newRow("a link loop") << "loop" << 100;
     QTest::newRow("larger than 16 MiB") << "too large" << 100;
+    // Else it would never be read again, and every later close refused.
+    QTest::newRow("16 MiB, and larger once saved") << "growing" << 1;
     QTest::newRow("UTF-16 cut off in a character") << "odd UTF-16" << 100;
     // Whatever else it holds would be lost.
     QTest::newRow("a file that cannot be read") << "unreadable" << 100;
@@ -370,8 +372,8 @@ void TestIniFile::refusedWrite()
         if (refusal == QLatin1String("odd UTF-16"))
             before = utf16(before, true) + 'X';
         QVERIFY(writeFileBytes(target, before));
-        if (refusal == QLatin1String("too large"))
-            QVERIFY(::truncate(name.constData(), kLargestFile + 1) == 0);
+        if (refusal == QLatin1String("too large") || refusal == QLatin1String("growing"))
+            QVERIFY(::truncate(name.constData(), kLargestFile + (refusal == QLatin1String("too large"))) == 0);
     }
     // Writable, so only the failed read stands in the way.
     std::optional<WithoutCapabilities> modeApplies;
@@ -426,8 +428,8 @@ void TestIniFile::refusedWrite()
     } else if (refusal == QLatin1String("loop")) {
         QVERIFY(QFileInfo(target).isSymLink());
     } else {
-        if (refusal == QLatin1String("too large"))
-            before += QByteArray(kLargestFile + 1 - before.size(), '\0');
+        if (refusal == QLatin1String("too large") || refusal == QLatin1String("growing"))
+            before += QByteArray(kLargestFile + (refusal == QLatin1String("too large")) - before.size(), '\0');
         QCOMPARE(fileBytes(target), before);
     }
     // No half-written file is left behind either.
