@@ -1,5 +1,8 @@
 #include "about/urllink.h"
 
+#include "shell/exception.h"
+#include "shell/guard.h"
+
 #include <QCursor>
 #include <QDesktopServices>
 #include <QEnterEvent>
@@ -179,7 +182,7 @@ void TURLLink::mouseMoveEvent(QMouseEvent *event)
 
 void TURLLink::mousePressEvent(QMouseEvent *event)
 {
-    MouseDown(event);
+    Guard::run([&] { MouseDown(event); });
 }
 
 void TURLLink::CMMouseEnter()
@@ -224,8 +227,11 @@ void TURLLink::MouseDown(QMouseEvent *event)
     QLabel::mousePressEvent(event);
     if (event->button() != Qt::LeftButton)
         return;
-    QDesktopServices::openUrl(QUrl(target()));
+    const bool opened = QDesktopServices::openUrl(QUrl(target()));
     hideHint();
+    // Where nothing on the desktop opens it, the user can still open it another way.
+    if (!opened)
+        throw Exception(QStringLiteral("%1 を開けません").arg(target()));
 }
 
 void TURLLink::hideHint()

@@ -1,6 +1,7 @@
-// The floor that start-up is measured against: what any Qt Widgets window of the
-// picker's kind costs before it is on screen. A main window with a menu bar and a
-// few Japanese captions in the interface font, and nothing of the picker's own.
+// The floor that start-up is measured against: the plainest window of the picker's
+// kind, with nothing the picker could leave out. A main window of the same size with
+// a menu bar and a label, in Japanese, in the 12-pixel face the picker draws with,
+// named as the font system knows it; nothing of the picker's own.
 #include <QApplication>
 #include <QFont>
 #include <QLabel>
@@ -11,19 +12,16 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont font(QStringLiteral("IPAPGothic"));
     font.setPixelSize(12);
     QApplication::setFont(font);
 
     QMainWindow window;
     window.setWindowTitle(QStringLiteral("ヴィンドレ 床"));
-    QMenu *colour = window.menuBar()->addMenu(QStringLiteral("選択色(&C)"));
-    colour->addAction(QStringLiteral("終了(&X)"));
-    window.menuBar()->addMenu(QStringLiteral("オプション(&O)"))->addAction(QStringLiteral("常に手前に表示(&T)"));
-    window.menuBar()->addMenu(QStringLiteral("バージョン情報(&A)"));
-    auto *code = new QLabel(QStringLiteral("#000000 クリップボード"));
-    window.setCentralWidget(code);
+    window.menuBar()->addMenu(QStringLiteral("選択色(&C)"))->addAction(QStringLiteral("終了(&X)"));
+    window.menuBar()->addMenu(QStringLiteral("オプション(&O)"))->addAction(QStringLiteral("常に最前面表示(&T)"));
+    window.menuBar()->addAction(QStringLiteral("バージョン情報(&V)"));
+    window.setCentralWidget(new QLabel(QStringLiteral("#000000 クリップボード")));
     window.resize(346, 103 + window.menuBar()->sizeHint().height());
     window.show();
     return app.exec();

@@ -66,16 +66,17 @@ ColorDialog::ColorDialog(QObject *parent)
 // chooser is much larger than the picker window, so centring it on that window would
 // push it against the screen's edge. What is centred is the outer frame; it is not
 // known before the first showing, and the owner's, drawn by the same window manager
-// for a window that cannot be resized either, stands in for it.
+// for a window that cannot be resized either, stands in for it. All in screen pixels,
+// where the place is put.
 void ColorDialog::placeOnScreen(QWidget *dialog, QWidget *owner)
 {
     QScreen *screen = owner ? owner->screen() : dialog->screen();
     if (!screen)
         return;
     dialog->adjustSize();
-    const QRect free = screen->availableGeometry();
-    const QWindow *ownerWindow = owner ? owner->window()->windowHandle() : nullptr;
-    const QSize size = dialog->size().grownBy(ownerWindow ? ownerWindow->frameMargins() : QMargins());
+    const QRect free = WindowPlacement::inScreenPixels(screen->availableGeometry(), screen);
+    const QSize size = WindowPlacement::inScreenPixels(QRect(QPoint(), dialog->size()), screen).size().grownBy(
+        owner ? WindowPlacement::frameMargins(owner->window()) : QMargins());
     WindowPlacement::moveFrame(dialog, QPoint(free.x() + qMax(0, (free.width() - size.width()) / 2),
                                               free.y() + qMax(0, (free.height() - size.height()) / 3)));
 }

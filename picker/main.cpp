@@ -14,6 +14,7 @@
 #include "shell/exception.h"
 #include "shell/exceptiondisplay.h"
 #include "shell/guard.h"
+#include "shell/menubarstyle.h"
 #include "settings/inifile.h"
 #include "shell/quitrequest.h"
 #include "shell/randomsource.h"
@@ -40,12 +41,16 @@ void setLabelCaption(QLabel *label, const QString &text)
     label->adjustSize();
 }
 
+// Swatch colour right of the widest codes, as left of them.
+constexpr int kCodeMargin = 2;
+
 // The code's box grows to the right from its place in the form; a code too wide for
 // the room left there (the letters differ in width) moves left just enough to end
-// inside the swatch, clear of the bevel around it, and is never cut short.
+// inside the swatch with a margin of its colour, clear of the bevel around it, and is
+// never cut short.
 void placeInside(QLabel *label, const QWidget *swatch, int left)
 {
-    const int lastLeft = swatch->geometry().right() + 1 - label->width();
+    const int lastLeft = swatch->geometry().right() + 1 - kCodeMargin - label->width();
     label->move(std::min(left, lastLeft), label->y());
 }
 
@@ -63,6 +68,7 @@ TVND_MAIN::TVND_MAIN(QWidget *owner)
     layout()->activate();
     for (QLabel *label : ui->ClientArea->findChildren<QLabel *>())
         label->adjustSize();
+    menuBar()->setStyle(new MenuBarStyle(menuBar()));
     m_codeLeft = ui->L_Color->x();
     // The bevel and the code lie over the swatch: the pointer over them is over the
     // swatch, and finds its tooltip there.
@@ -384,8 +390,9 @@ void TVND_MAIN::FormClose(QObject *, TCloseAction &Action)
         // the start: one that no longer takes them is a failure, not a reason to
         // put them somewhere else.
         TIniFile settings(m_settingsLocation.pathForWriting());
-        // A place the program cannot know is not saved: the one stored stays as it is.
-        if (WindowPlacement::positionKnown()) {
+        // A place the program cannot know is not saved, nor one the window manager
+        // chose instead of it and the user kept: the one stored stays as it is.
+        if (WindowPlacement::positionKnown() && !WindowPlacement::placedElsewhere(this)) {
             const QPoint corner = WindowPlacement::framePosition(this);
             settings.writeInteger("Main", "X", corner.x());
             settings.writeInteger("Main", "Y", corner.y());

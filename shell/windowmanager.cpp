@@ -1,19 +1,9 @@
 #include "shell/windowmanager.h"
 
+#include "shell/x11.h"
 #include "shell/xcbreply.h"
 
-#include <QGuiApplication>
-
-#include <xcb/xcb.h>
-
 namespace {
-
-xcb_atom_t atom(xcb_connection_t *connection, const char *name)
-{
-    const XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, true, uint16_t(qstrlen(name)), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
 
 xcb_window_t windowProperty(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t property)
 {
@@ -30,14 +20,13 @@ namespace WindowManager {
 
 QString name()
 {
-    const auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t *connection = X11::connection();
     if (!connection)
         return {};
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    const xcb_atom_t check = atom(connection, "_NET_SUPPORTING_WM_CHECK");
-    const xcb_atom_t netWmName = atom(connection, "_NET_WM_NAME");
-    const xcb_atom_t utf8 = atom(connection, "UTF8_STRING");
+    const xcb_window_t root = X11::root(connection);
+    const xcb_atom_t check = X11::atom(connection, "_NET_SUPPORTING_WM_CHECK");
+    const xcb_atom_t netWmName = X11::atom(connection, "_NET_WM_NAME");
+    const xcb_atom_t utf8 = X11::atom(connection, "UTF8_STRING");
     if (check == XCB_ATOM_NONE || netWmName == XCB_ATOM_NONE || utf8 == XCB_ATOM_NONE)
         return {};
     // A window manager that has gone leaves its window id behind on the root; the

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QMargins>
 #include <QPoint>
 
+class QRect;
+class QScreen;
 class QSize;
 class QWidget;
 
@@ -18,6 +21,12 @@ void moveFrame(QWidget *window, const QPoint &corner);
 // Where the frame's corner of window is.
 QPoint framePosition(const QWidget *window);
 
+// How far the frame of window reaches out beyond its client area, in screen pixels.
+QMargins frameMargins(const QWidget *window);
+
+// An area of screen, given in Qt's pixels, in screen pixels.
+QRect inScreenPixels(const QRect &area, const QScreen *screen);
+
 // Whether any part of a window of this size (in Qt's pixels), its frame's corner at
 // corner, lies on one of the screens.
 bool onSomeScreen(const QPoint &corner, const QSize &size);
@@ -25,5 +34,9 @@ bool onSomeScreen(const QPoint &corner, const QSize &size);
 // Whether the program may place its windows and learn where they are. A Wayland
 // client may do neither: the compositor alone places windows.
 bool positionKnown();
+
+// Whether the window manager put window somewhere else than moveFrame asked, and it
+// has stayed there since: where it stands is then the window manager's choice.
+bool placedElsewhere(const QWidget *window);
 
 }

@@ -30,12 +30,6 @@ client_size() {
     xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'
 }
 
-# How many pixels in the screen rectangle x y w h pass an awk test on r, g, b.
-count_pixels() {
-    import -window root -crop "$3x$4+$1+$2" -depth 8 txt:- 2>/dev/null |
-        sed -n 's/.*: (\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' |
-        awk "{ r=\$1; g=\$2; b=\$3 } $5 { n++ } END { print n + 0 }"
-}
 RED='r >= 200 && g <= 80 && b <= 80'
 WHITE='r >= 200 && g >= 200 && b >= 200'
 

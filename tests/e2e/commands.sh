@@ -118,15 +118,6 @@ custom_colours() {
     read -r dx dy < <(client_origin "$1")
     screen_hash $((dx + 10)) $((dy + 283)) 230 52
 }
-# The frame centred across the free area of the screen, a third of the free height above it.
-dialog_place() {
-    local ax ay aw ah w h left right top bottom
-    read -r ax ay aw ah _ < <(xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g')
-    w=$(xwininfo -id "$1" | awk '/Width:/ {print $2}')
-    h=$(xwininfo -id "$1" | awk '/Height:/ {print $2}')
-    read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
-    echo $((ax + (aw - w - left - right) / 2)) $((ay + (ah - h - top - bottom) / 3))
-}
 if [ -n "$dialog" ]; then
     shot dialog
     check "dialog is transient for the main window" "$(printf '0x%x' "$W")" \
@@ -143,6 +134,24 @@ key "$W" F5
 check "Escape leaves the colour" "$code" "$(clipboard)"
 key "$W" F8
 check "F8 again clears _NET_WM_STATE_ABOVE" "no" "$(xprop -id "$W" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE && echo yes || echo no)"
+
+# While the menu bar holds the keyboard its active title is highlighted, 選択色(C)
+# first: after Alt alone, and after Alt+C then Escape; the Escape that leaves the
+# bar leaves no title highlighted. Counted in the highlight's blue on the screen.
+first_title_lit() {
+    [ "$(count_pixels "$cx" "$cy" 60 "$menu_h" 'b >= 150 && r <= 100')" -gt 100 ] && echo yes || echo no
+}
+check "no title highlighted at first" no "$(first_title_lit)"
+key "$W" alt
+shot menu-bar-alt
+check "Alt alone: 選択色 highlighted" yes "$(first_title_lit)"
+key "$W" Escape
+check "the Escape that leaves the menu bar: no title highlighted" no "$(first_title_lit)"
+key "$W" alt+c
+key "$W" Escape
+check "Alt+C, Escape: 選択色 highlighted" yes "$(first_title_lit)"
+key "$W" Escape
+check "Escape again: no title highlighted" no "$(first_title_lit)"
 
 # Brightness halving from the menu: 選択色(C) opens with its first item highlighted;
 # ten steps down, past the separators, is 輝度1/2.

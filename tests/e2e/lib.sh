@@ -43,12 +43,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# An X server with the window manager named: openbox (by default), metacity or xfwm4.
+# An X server with the window manager named: openbox (by default), metacity or xfwm4;
+# its screen $SCREEN_SIZE, 1024x768 unless set.
 start_display() {
     local wm=${1:-openbox} fd_file=$WORK/display
     # -noreset: otherwise the server resets whenever its last client leaves, and a
     # client connecting at that moment (the window manager, right after the probe) is refused.
-    Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" 2>"$WORK/xvfb.log" &
+    Xvfb -displayfd 3 -noreset -screen 0 ${SCREEN_SIZE:-1024x768}x24 -nolisten tcp 3>"$fd_file" 2>"$WORK/xvfb.log" &
     XVFB_PID=$!
     # Xvfb writes its display number once it accepts connections; on a loaded
     # machine that can take seconds.
@@ -182,6 +183,36 @@ frame_origin() {
 screen_pixel() {
     import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
         sed -n '2s/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1,\2,\3/p'
+}
+
+# How many pixels in the screen rectangle x y w h pass an awk test on r, g, b.
+count_pixels() {
+    import -window root -crop "$3x$4+$1+$2" -depth 8 txt:- 2>/dev/null |
+        sed -n 's/.*: (\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' |
+        awk "{ r=\$1; g=\$2; b=\$3 } $5 { n++ } END { print n + 0 }"
+}
+
+# Where the colour dialog's frame belongs: centred across the free area of the screen,
+# a third of the free height above it. "x y".
+dialog_place() {
+    local ax ay aw ah w h left right top bottom
+    read -r ax ay aw ah _ < <(xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g')
+    w=$(xwininfo -id "$1" | awk '/Width:/ {print $2}')
+    h=$(xwininfo -id "$1" | awk '/Height:/ {print $2}')
+    read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+    echo $((ax + (aw - w - left - right) / 2)) $((ay + (ah - h - top - bottom) / 3))
+}
+
+# "yes" when the points "x y" and "x y" lie within a pixel of each other, else both.
+within_a_pixel() {
+    local ax ay bx by
+    read -r ax ay <<<"$1"
+    read -r bx by <<<"$2"
+    if [ $((ax - bx)) -ge -1 ] && [ $((ax - bx)) -le 1 ] && [ $((ay - by)) -ge -1 ] && [ $((ay - by)) -le 1 ]; then
+        echo yes
+    else
+        echo "$1 against $2"
+    fi
 }
 
 # A fingerprint of the screen rectangle x y w h: equal pictures, equal fingerprints.

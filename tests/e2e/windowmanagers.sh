@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Both windows' title bars under the window managers, which read the standard hints
 # each their own way: neither window maximises; the main window minimises, the About
-# window closes by its close box and Alt+F4 and does not stay minimised.
+# window closes by its close box and Alt+F4 and does not stay minimised. And the
+# window's place in screen pixels at every scale, and the colour dialog's, on a
+# screen the dialog fits at 200 %.
 source "$(dirname "$0")/lib.sh"
+SCREEN_SIZE=1920x1080
+INI=$APP_DIR/vindre.ini
 
 # name, and its close box's pixels in from the frame's right edge and down from its top.
 WINDOW_MANAGERS=("openbox 11 10" "metacity 18 18" "xfwm4 16 15")
@@ -28,6 +32,7 @@ click_close_box() {
     xdotool mousemove $((cx + $(client_size "$1" | cut -dx -f1) + right - CLOSE_IN)) $((cy - top + CLOSE_DOWN)) click 1
 }
 about_closed() { window_gone "バージョン情報" && echo closed || echo open; }
+stored_place() { tr -d '\r' <"$INI" | sed -n 's/^[XY]=//p' | paste -sd' '; }
 
 for row in "${WINDOW_MANAGERS[@]}"; do
     read -r WM CLOSE_IN CLOSE_DOWN <<<"$row"
@@ -59,6 +64,33 @@ for row in "${WINDOW_MANAGERS[@]}"; do
     click_close_box "$MAIN_WIN"
     wait_app
     check "$WM: the main window's close box ends the program" 0 "$APP_CODE"
+
+    # Even and odd places: read, opened there and written back as they were; a window
+    # moved is written where it went.
+    for scale in QT_SCALE_FACTOR=1 QT_SCALE_FACTOR=1.5 QT_SCREEN_SCALE_FACTORS=1.5 QT_SCALE_FACTOR=2; do
+        for place in "400 300" "333 257"; do
+            printf '[Main]\r\nX=%s\r\nY=%s\r\n' $place >"$INI"
+            start_app env "$scale"
+            check "$WM, $scale: opened at $place" "$place" "$(frame_origin "$MAIN_WIN")"
+            close_by_wm "$MAIN_WIN"
+            wait_app
+            check "$WM, $scale: $place written back" "$place" "$(stored_place)"
+        done
+        start_app env "$scale"
+        xdotool windowmove "$MAIN_WIN" 333 257
+        sleep 0.5
+        moved=$(frame_origin "$MAIN_WIN")
+        key "$MAIN_WIN" F3
+        dialog=$(wait_window "Select Color") || dialog=0
+        check "$WM, $scale: the colour dialog's frame at its place" yes \
+            "$(within_a_pixel "$(dialog_place "$dialog")" "$(frame_origin "$dialog")")"
+        shot "dialog-$WM-${scale#*=}"
+        xdotool key Escape
+        window_gone "Select Color" || true
+        close_by_wm "$MAIN_WIN"
+        wait_app
+        check "$WM, $scale: moved to $moved, written there" "$moved" "$(stored_place)"
+    done
     stop_display
 done
 

@@ -128,10 +128,10 @@ void TestMain::display_data()
     QTest::newRow("white") << 255 << 255 << 255 << "#FFFFFF" << quint32(0x00FFFFFF) << 280;
     QTest::newRow("zero padded") << 10 << 11 << 12 << "#0A0B0C" << quint32(0x000C0B0A) << 280;
     QTest::newRow("orange") << 255 << 128 << 0 << "#FF8000" << quint32(0x000080FF) << 280;
-    // The widest codes move left just enough to stay inside the swatch.
-    QTest::newRow("#DDDDDD, the widest") << 0xDD << 0xDD << 0xDD << "#DDDDDD" << quint32(0x00DDDDDD) << 275;
-    QTest::newRow("#DCDCDC") << 0xDC << 0xDC << 0xDC << "#DCDCDC" << quint32(0x00DCDCDC) << 277;
-    QTest::newRow("#BDBDBD") << 0xBD << 0xBD << 0xBD << "#BDBDBD" << quint32(0x00BDBDBD) << 279;
+    // The widest codes move left just enough to keep a margin of swatch colour on the right.
+    QTest::newRow("#DDDDDD, the widest") << 0xDD << 0xDD << 0xDD << "#DDDDDD" << quint32(0x00DDDDDD) << 273;
+    QTest::newRow("#DCDCDC") << 0xDC << 0xDC << 0xDC << "#DCDCDC" << quint32(0x00DCDCDC) << 275;
+    QTest::newRow("#BDBDBD") << 0xBD << 0xBD << 0xBD << "#BDBDBD" << quint32(0x00BDBDBD) << 277;
 }
 
 void TestMain::display()
@@ -169,6 +169,15 @@ void TestMain::display()
     QCOMPARE(codeLabel->width(), codeLabel->sizeHint().width());
     QVERIFY(swatch->geometry().contains(codeLabel->geometry()));
     QCOMPARE(codeLabel->pos(), QPoint(codeLeft, 35));
+    // Swatch colour right of the box too, in the screen's own pixels.
+    const QImage client = VND_MAIN->centralWidget()->grab().toImage();
+    const qreal ratio = client.devicePixelRatio();
+    const int row = qFloor(codeLabel->geometry().center().y() * ratio);
+    const int boxEnd = qCeil((codeLabel->geometry().right() + 1) * ratio);
+    const int swatchEnd = qFloor((swatch->geometry().right() + 1) * ratio);
+    QVERIFY(swatchEnd - boxEnd >= 2);
+    for (int column = boxEnd; column < swatchEnd; ++column)
+        QCOMPARE(client.pixelColor(column, row), expected);
 }
 
 void TestMain::refreshOnlyOnRealChange_data()
