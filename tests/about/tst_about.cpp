@@ -212,24 +212,32 @@ void TestAbout::banner()
 {
     QLabel *image = control("Image2");
     QCOMPARE(image->size(), QSize(201, 41));
+    // Drawn at the screen's own scale: also run at 200 % (tests/CMakeLists.txt).
+    const qreal ratio = image->devicePixelRatioF();
+    QCOMPARE(ratio, qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble());
     const QImage picture = image->pixmap().toImage();
-    QCOMPARE(picture.size(), QSize(200, 40));
+    QCOMPARE(picture.size(), QSize(200, 40) * ratio);
+    QCOMPARE(image->pixmap().deviceIndependentSize(), QSizeF(200, 40));
+    // The colour at a point of the picture, in its own pixels.
+    const auto at = [ratio](const QImage &shown, int x, int y) {
+        return shown.pixelColor(qFloor(x * ratio), qFloor(y * ratio));
+    };
 
     const QColor frame(181, 181, 181);
     for (int x = 0; x < 200; ++x) {
-        QCOMPARE(picture.pixelColor(x, 0), frame);
-        QCOMPARE(picture.pixelColor(x, 39), frame);
+        QCOMPARE(at(picture, x, 0), frame);
+        QCOMPARE(at(picture, x, 39), frame);
     }
     for (int y = 0; y < 40; ++y) {
-        QCOMPARE(picture.pixelColor(0, y), frame);
-        QCOMPARE(picture.pixelColor(199, y), frame);
+        QCOMPARE(at(picture, 0, y), frame);
+        QCOMPARE(at(picture, 199, y), frame);
     }
 
     // Lettering only in the lower-right quarter, grey on black.
     int lettered = 0;
     for (int y = 1; y < 39; ++y) {
         for (int x = 1; x < 199; ++x) {
-            const QColor c = picture.pixelColor(x, y);
+            const QColor c = at(picture, x, y);
             if (c == Qt::black)
                 continue;
             QVERIFY2(x >= 100 && y >= 20, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
@@ -241,9 +249,9 @@ void TestAbout::banner()
 
     // Drawn at its natural size in the top-left corner of the control.
     const QImage shown = VND_ABOUT->grab(image->geometry()).toImage();
-    QCOMPARE(shown.pixelColor(0, 0), frame);
-    QCOMPARE(shown.pixelColor(199, 39), frame);
-    QCOMPARE(shown.pixelColor(200, 40), QColor(Qt::black));
+    QCOMPARE(at(shown, 0, 0), frame);
+    QCOMPARE(at(shown, 199, 39), frame);
+    QCOMPARE(at(shown, 200, 40), QColor(Qt::black));
 }
 
 void TestAbout::showsOnMainWindowCorner()

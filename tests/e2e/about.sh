@@ -100,6 +100,7 @@ xdotool click 3; sleep 0.3
 check "right press opens nothing" "0" "$(wc -l <"$OPENED")"
 xdotool click 1
 check "left press on the web link" "http://www.example.com/" "$(opened_after 1)"
+check "a link that opens shows no box" "$windows_before" "$(xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | wc -l)"
 
 xdotool mousemove $((ax + 20)) $((ay + 70)); sleep 0.3
 check "web link white again" "0" "$(count_pixels $((ax + 8)) $((ay + 48)) 100 14 "$RED")"
@@ -183,5 +184,29 @@ check "opener called once per left press" "3" "$(wc -l <"$OPENED" | tr -d ' ')"
 close_by_wm "$MAIN_WIN"
 wait_app
 check "exit code" "0" "$APP_CODE"
+
+# --- Nothing on the desktop opens links: the press says so, in a box captioned with
+# the program's title in front of the About window; dismissed, the program goes on.
+mkdir -p "$WORK/no-opener"
+start_app env -u BROWSER -u DEFAULT_BROWSER PATH="$WORK/no-opener"
+titled_boxes() {
+    xdotool search --all --onlyvisible --pid "$APP_PID" --name "^ヴィンドレ 051113\$" 2>/dev/null | grep -vx "$MAIN_WIN" || true
+}
+key "$MAIN_WIN" alt+v
+ABOUT=$(wait_window "$ABOUT_NAME")
+read -r ax ay < <(client_origin "$ABOUT")
+xdotool mousemove $((ax + 20)) $((ay + 54)) click 1
+for _ in $(seq 100); do [ -n "$(titled_boxes)" ] && break; sleep 0.05; done
+check "no opener: a box captioned with the program's title" 1 "$(titled_boxes | wc -l)"
+shot no-opener
+xdotool key Return
+sleep 0.5
+check "no opener: Return closes the box, About stays" "0 yes" \
+    "$(titled_boxes | wc -l) $(xdotool search --onlyvisible --name "^${ABOUT_NAME}\$" >/dev/null && echo yes)"
+close_by_wm "$ABOUT"
+window_gone "$ABOUT_NAME" || true
+close_by_wm "$MAIN_WIN"
+wait_app
+check "no opener: exit code" "0" "$APP_CODE"
 
 finish

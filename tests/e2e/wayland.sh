@@ -34,14 +34,19 @@ if [ -z "$x_display" ] || [ ! -S "$XDG_RUNTIME_DIR/$SOCKET" ]; then
 fi
 export WAYLAND_DISPLAY=$SOCKET
 
-# Both displays: an X11 client, which X11 tools see.
+# Both displays: an X11 client, which X11 tools see. weston's window manager puts it
+# where it likes, and the stored place, not taken, stays as it was.
+printf '[Main]\r\nX=400\r\nY=300\r\n' >"$INI"
 DISPLAY=$x_display "$VINDRE" >"$WORK/app.log" 2>&1 &
 APP_PID=$!
-check "Wayland session with XWayland: an X11 client" "yes" \
-    "$(DISPLAY=$x_display wait_window "ヴィンドレ 051113" >/dev/null && echo yes)"
+MAIN_WIN=$(DISPLAY=$x_display wait_window "ヴィンドレ 051113" || true)
+check "Wayland session with XWayland: an X11 client" "yes" "$([ -n "$MAIN_WIN" ] && echo yes)"
+check "with XWayland: placed elsewhere by weston" yes \
+    "$([ -n "$MAIN_WIN" ] && [ "$(DISPLAY=$x_display frame_origin "$MAIN_WIN")" != "400 300" ] && echo yes)"
 kill -TERM "$APP_PID"
 wait_app
 check "with XWayland: exit code" 0 "$APP_CODE"
+check "with XWayland: X and Y as they were" "X=400 Y=300" "$(tr -d '\r' <"$INI" | grep -E '^[XY]=' | paste -sd' ')"
 
 # Wayland alone: everything but the place is saved; X and Y stay as they were written.
 printf '[Main]\r\nX=0x10\r\nY=$20\r\nColorR=0x80\r\n' >"$INI"

@@ -77,7 +77,7 @@ for row in "${WINDOW_MANAGERS[@]}"; do
             check "$WM, $scale: $place written back" "$place" "$(stored_place)"
         done
         start_app env "$scale"
-        xdotool windowmove "$MAIN_WIN" 333 257
+        xdotool windowmove "$MAIN_WIN" 401 301
         sleep 0.5
         moved=$(frame_origin "$MAIN_WIN")
         key "$MAIN_WIN" F3

@@ -122,6 +122,11 @@ void TestSettings::reading_data()
     QTest::newRow("right of the last column") << at(screen.right() + 1, 50) << QPoint(100, 100) << "#000000" << false;
     QTest::newRow("in the last row") << at(50, screen.bottom()) << QPoint(50, screen.bottom()) << "#000000" << false;
     QTest::newRow("below the last row") << at(50, screen.bottom() + 1) << QPoint(100, 100) << "#000000" << false;
+    // The window 346 wide, 86 of it on the screen; also run at 200 % (tests/CMakeLists.txt),
+    // where X and Y are twice Qt's pixels and so is the window's width.
+    const qreal ratio = QGuiApplication::primaryScreen()->devicePixelRatio();
+    QTest::newRow("three quarters left of the screen")
+        << at(-qRound(260 * ratio), qRound(50 * ratio)) << QPoint(-260, 50) << "#000000" << false;
 }
 
 void TestSettings::reading()
