@@ -10,8 +10,11 @@ namespace {
 QString g_title;
 QPointer<QWidget> g_mainWindow;
 
-const QString kInterfaceFamily = QStringLiteral("ＭＳ Ｐゴシック");
-const QString kSubstituteFamily = QStringLiteral("IPAPGothic");
+// The interface face, named as the font system knows it: a family it does not know
+// would cost a search through the installed fonts before the first window is up.
+const QString kInterfaceFamily = QStringLiteral("IPAPGothic");
+// The family the windows' descriptions name, drawn in the same face.
+const QString kDescribedFamily = QStringLiteral("ＭＳ Ｐゴシック");
 
 } // namespace
 
@@ -34,7 +37,7 @@ void setTitle(const QString &title)
 
 void installFont()
 {
-    QFont::insertSubstitution(kInterfaceFamily, kSubstituteFamily);
+    QFont::insertSubstitution(kDescribedFamily, kInterfaceFamily);
     QFont font(kInterfaceFamily);
     font.setPixelSize(12);
     font.setStyleStrategy(QFont::PreferDefault);
