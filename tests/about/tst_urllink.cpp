@@ -433,22 +433,20 @@ void TestURLLink::press_data()
     QTest::addColumn<QString>("link");
     QTest::addColumn<Qt::MouseButton>("button");
     QTest::addColumn<QStringList>("opened");
-    // What the error box says; empty where none comes up.
-    QTest::addColumn<QString>("refusal");
 
     const QString web = QStringLiteral("http://www.example.com/");
     const QString mail = QStringLiteral("info@example.com");
-    QTest::newRow("web address unchanged") << tpURL << web << Qt::LeftButton << QStringList{web} << QString();
-    QTest::newRow("mail address") << tpMAIL << mail << Qt::LeftButton << QStringList{"mailto:" + mail} << QString();
-    QTest::newRow("empty mail address") << tpMAIL << QString() << Qt::LeftButton << QStringList{"mailto:"} << QString();
-    QTest::newRow("empty address") << tpURL << QString() << Qt::LeftButton << QStringList{QString()} << QString();
+    QTest::newRow("web address unchanged") << tpURL << web << Qt::LeftButton << QStringList{web};
+    QTest::newRow("mail address") << tpMAIL << mail << Qt::LeftButton << QStringList{"mailto:" + mail};
+    QTest::newRow("empty mail address") << tpMAIL << QString() << Qt::LeftButton << QStringList{"mailto:"};
+    QTest::newRow("empty address") << tpURL << QString() << Qt::LeftButton << QStringList{QString()};
     QTest::newRow("untouched control") << tpURL << QStringLiteral("http://") << Qt::LeftButton
-                                       << QStringList{QStringLiteral("http://")} << QString();
-    QTest::newRow("right button") << tpURL << web << Qt::RightButton << QStringList() << QString();
-    QTest::newRow("middle button") << tpMAIL << mail << Qt::MiddleButton << QStringList() << QString();
-    // Nothing here opens ftp: addresses.
+                                       << QStringList{QStringLiteral("http://")};
+    QTest::newRow("right button") << tpURL << web << Qt::RightButton << QStringList();
+    QTest::newRow("middle button") << tpMAIL << mail << Qt::MiddleButton << QStringList();
+    // Nothing here opens ftp: addresses; the error box says so.
     QTest::newRow("nothing to open it") << tpURL << QStringLiteral("ftp://ftp.example.com/") << Qt::LeftButton
-                                        << QStringList() << QStringLiteral("ftp://ftp.example.com/ を開けません.");
+                                        << QStringList();
 }
 
 void TestURLLink::press()
@@ -457,7 +455,6 @@ void TestURLLink::press()
     QFETCH(QString, link);
     QFETCH(Qt::MouseButton, button);
     QFETCH(QStringList, opened);
-    QFETCH(QString, refusal);
     m_link->SetURLtype(type);
     m_link->SetLink(link);
 
@@ -465,9 +462,10 @@ void TestURLLink::press()
     const int repaints = repaintsOf([&] { QTest::mousePress(m_link, button, {}, QPoint(5, 5)); });
     QCOMPARE(m_opener->opened, opened);
     QCOMPARE(repaints, 1);
-    QCOMPARE(catcher.boxes.size(), refusal.isEmpty() ? 0 : 1);
-    if (!refusal.isEmpty()) {
-        QCOMPARE(catcher.boxes.first().text, refusal);
+    const bool refused = button == Qt::LeftButton && opened.isEmpty();
+    QCOMPARE(catcher.boxes.size(), refused ? 1 : 0);
+    if (refused) {
+        QCOMPARE(catcher.boxes.first().text, link + QStringLiteral(" を開けません."));
         QCOMPARE(catcher.boxes.first().caption, QStringLiteral("ヴィンドレ 051113"));
     }
     QTest::mouseRelease(m_link, button, {}, QPoint(5, 5));

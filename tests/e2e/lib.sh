@@ -205,14 +205,8 @@ dialog_place() {
 
 # "yes" when the points "x y" and "x y" lie within a pixel of each other, else both.
 within_a_pixel() {
-    local ax ay bx by
-    read -r ax ay <<<"$1"
-    read -r bx by <<<"$2"
-    if [ $((ax - bx)) -ge -1 ] && [ $((ax - bx)) -le 1 ] && [ $((ay - by)) -ge -1 ] && [ $((ay - by)) -le 1 ]; then
-        echo yes
-    else
-        echo "$1 against $2"
-    fi
+    awk -v a="$1" -v b="$2" 'BEGIN { split(a, p); split(b, q); x = p[1] - q[1]; y = p[2] - q[2]
+        print (x * x <= 1 && y * y <= 1) ? "yes" : a " against " b }'
 }
 
 # A fingerprint of the screen rectangle x y w h: equal pictures, equal fingerprints.
