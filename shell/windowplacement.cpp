@@ -100,10 +100,10 @@ QPoint fromScreenPixels(const QPoint &corner)
 // window's geometry before it is mapped: a resize on the way (a layout settling, the
 // size adjusted on showing) turns it into the client area's corner, and the frame then
 // lands up and left of it by the frame's size; a place saved at close and restored at
-// the next start would creep by that much every run. And Qt's pixels, at a scale of
-// 1.5, reach only every third screen pixel in two. So just before the window is
-// mapped, its size settled, the place is handed over once more as the frame's, and
-// the native window is put there to the screen pixel.
+// the next start would creep by that much every run. And at a scale of 1.5 a place
+// in Qt's pixels falls on only two screen pixels in three. So just before the window
+// is mapped, its size settled, the place is handed over once more as the frame's,
+// and the native window is put there to the screen pixel.
 class Placement : public QObject
 {
 public:
