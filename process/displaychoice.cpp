@@ -175,11 +175,12 @@ QByteArray xDisplay(const QtReading &reading)
 }
 
 // Whether any plugin of the list can start: an X server or a compositor answers
-// for the display ones; the others (offscreen, vnc ...) are Qt's own affair.
-bool anyCanStart(const QtReading &reading)
+// for the display ones; the others (offscreen, vnc ...) are Qt's own affair. Only
+// a plugin the user named may be missing; looking for one costs every start time.
+bool anyCanStart(const QtReading &reading, bool named)
 {
     for (const QByteArray &name : pluginNames(reading.platforms)) {
-        if (!pluginInstalled(name, reading.pluginFolder))
+        if (named && !pluginInstalled(name, reading.pluginFolder))
             continue;
         if (name == kXcb ? xServerAnswers(xDisplay(reading)) : !name.startsWith(kWayland) || compositorAnswers())
             return true;
@@ -203,7 +204,7 @@ DisplayChoice::DisplayChoice(int argc, char *argv[])
     QtReading reading;
     if (!variable.isEmpty()) {
         reading = readAsQt(m_argv, variable);
-        m_found = anyCanStart(reading);
+        m_found = anyCanStart(reading, true);
     } else {
         // Ours goes first, so that Qt reads the rest as it is read here; a -platform
         // of the user's comes after it and stands, whether it can start or not.
@@ -211,7 +212,7 @@ DisplayChoice::DisplayChoice(int argc, char *argv[])
             std::vector<char *> arguments = m_argv;
             arguments.insert(arguments.begin() + std::min(argc, 1), {kPlatformOption, plugin});
             const QtReading ours = readAsQt(arguments, {});
-            m_found = anyCanStart(ours);
+            m_found = anyCanStart(ours, ours.platforms != plugin);
             if (m_found || ours.platforms != plugin) {
                 m_argv = std::move(arguments);
                 reading = ours;
