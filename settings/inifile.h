@@ -8,9 +8,7 @@
 #include <memory>
 #include <optional>
 
-#include <sys/stat.h>
-
-class ResolvedFile;
+class StoredFile;
 
 // The text of settings files, as the files users already have rely on: bytes in the
 // system's code page, or UTF-16 in either byte order after its byte order mark. The
@@ -83,14 +81,8 @@ public:
 
 private:
     IniDocument &document();
-    bool replaceFile(const QByteArray &bytes);
 
-    QString m_fileName;
-    QByteArray m_localFileName;
-    std::unique_ptr<ResolvedFile> m_file;
-    // The file as it was read, for its owner and mode; nothing when there was none.
-    std::optional<struct stat> m_original;
-    QByteArray m_originalAcl;
+    std::unique_ptr<StoredFile> m_file;
     std::optional<IniDocument> m_document;
     IniText::Encoding m_encoding = IniText::Encoding::Bytes;
     bool m_unreadable = false;

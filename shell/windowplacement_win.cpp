@@ -1,0 +1,183 @@
+#include "shell/windowplacement.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+
+#include <optional>
+
+#include <windows.h>
+
+// The program is aware of each monitor's own scale, so Windows places its windows in
+// screen pixels: GetWindowRect and SetWindowPos speak of the outer frame's corner
+// in the very pixels the settings file keeps.
+
+namespace {
+
+const char kPlacementName[] = "WindowPlacement-asked";
+
+HWND nativeWindow(const QWidget *window)
+{
+    const QWindow *handle = window->windowHandle();
+    if (QGuiApplication::platformName() != QLatin1String("windows") || !handle || !handle->handle())
+        return nullptr;
+    return reinterpret_cast<HWND>(handle->winId());
+}
+
+// A screen's corner is the same number in screen pixels and in Qt's; from there on
+// Qt's pixels are its device pixel ratio times larger, as Qt maps them itself.
+QPoint fromScreenPixels(const QPoint &corner)
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (const QScreen *candidate : screens) {
+        if (WindowPlacement::inScreenPixels(candidate->geometry(), candidate).contains(corner))
+            screen = candidate;
+    }
+    if (!screen)
+        return corner;
+    const QPoint origin = screen->geometry().topLeft();
+    return origin + (QPointF(corner - origin) / screen->devicePixelRatio()).toPoint();
+}
+
+// Where a window was asked to go, and where it went. Qt's own pixels at 150 % name
+// only two screen pixels in three, so just before the window is first shown, its
+// native window made, it is put there to the screen pixel.
+class Placement : public QObject
+{
+public:
+    explicit Placement(QWidget *window)
+        : QObject(window)
+        , m_window(window)
+    {
+        setObjectName(QLatin1String(kPlacementName));
+        window->installEventFilter(this);
+    }
+
+    void ask(const QPoint &corner)
+    {
+        m_asked = corner;
+        m_landed.reset();
+        m_pending = true;
+        if (m_window->isVisible())
+            place();
+    }
+
+    bool refusedAt(const QPoint &current) const
+    {
+        return m_landed && *m_landed != m_asked && current == *m_landed;
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_window && event->type() == QEvent::Show && m_pending)
+            place();
+        return false;
+    }
+
+private:
+    void place()
+    {
+        m_pending = false;
+        const HWND hwnd = nativeWindow(m_window);
+        if (!hwnd)
+            return;
+        SetWindowPos(hwnd, nullptr, m_asked.x(), m_asked.y(), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        m_landed = WindowPlacement::framePosition(m_window);
+    }
+
+    QWidget *m_window;
+    QPoint m_asked;
+    std::optional<QPoint> m_landed;
+    bool m_pending = false;
+};
+
+Placement *placementOf(const QWidget *window)
+{
+    return window->findChild<Placement *>(QLatin1String(kPlacementName), Qt::FindDirectChildrenOnly);
+}
+
+} // namespace
+
+namespace WindowPlacement {
+
+void moveFrame(QWidget *window, const QPoint &corner)
+{
+    window->move(fromScreenPixels(corner));
+    Placement *placement = placementOf(window);
+    if (!placement)
+        placement = new Placement(window);
+    placement->ask(corner);
+}
+
+QPoint framePosition(const QWidget *window)
+{
+    RECT frame = {};
+    if (const HWND hwnd = nativeWindow(window); hwnd && GetWindowRect(hwnd, &frame))
+        return QPoint(frame.left, frame.top);
+    const QPoint corner = window->pos();
+    const QScreen *screen = window->screen();
+    if (!screen)
+        return corner;
+    const QPoint origin = screen->geometry().topLeft();
+    return origin + (QPointF(corner - origin) * screen->devicePixelRatio()).toPoint();
+}
+
+QMargins frameMargins(const QWidget *window)
+{
+    RECT frame = {};
+    RECT client = {};
+    POINT corner = {};
+    if (const HWND hwnd = nativeWindow(window);
+        hwnd && GetWindowRect(hwnd, &frame) && GetClientRect(hwnd, &client) && ClientToScreen(hwnd, &corner)) {
+        return QMargins(corner.x - frame.left, corner.y - frame.top, frame.right - corner.x - client.right,
+                        frame.bottom - corner.y - client.bottom);
+    }
+    const QWindow *handle = window->windowHandle();
+    const QMargins margins = handle ? handle->frameMargins() : QMargins();
+    const qreal ratio = window->devicePixelRatioF();
+    return QMargins(qRound(margins.left() * ratio), qRound(margins.top() * ratio), qRound(margins.right() * ratio),
+                    qRound(margins.bottom() * ratio));
+}
+
+QRect inScreenPixels(const QRect &area, const QScreen *screen)
+{
+    const QPoint origin = screen->geometry().topLeft();
+    const qreal ratio = screen->devicePixelRatio();
+    return QRect(origin + (QPointF(area.topLeft() - origin) * ratio).toPoint(),
+                 QSize(qRound(area.width() * ratio), qRound(area.height() * ratio)));
+}
+
+bool onSomeScreen(const QPoint &corner, const QSize &size)
+{
+    // Wide arithmetic: a stored corner may be any 32-bit number.
+    const qint64 left = corner.x();
+    const qint64 top = corner.y();
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (const QScreen *screen : screens) {
+        const QRect area = inScreenPixels(screen->geometry(), screen);
+        const qreal ratio = screen->devicePixelRatio();
+        const qint64 right = left + qRound(size.width() * ratio);
+        const qint64 bottom = top + qRound(size.height() * ratio);
+        if (left < qint64(area.x()) + area.width() && right > area.x()
+            && top < qint64(area.y()) + area.height() && bottom > area.y())
+            return true;
+    }
+    return false;
+}
+
+bool positionKnown()
+{
+    return true;
+}
+
+bool placedElsewhere(const QWidget *window)
+{
+    const Placement *placement = placementOf(window);
+    return placement && placement->refusedAt(framePosition(window));
+}
+
+}
