@@ -131,6 +131,8 @@ bool keepModeAndOwner(int fd, const struct stat &original, const QByteArray &acl
     return true;
 }
 
+} // namespace
+
 struct StoredFile::Native
 {
     QString shownName;
