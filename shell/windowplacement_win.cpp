@@ -1,5 +1,7 @@
 #include "shell/windowplacement.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -43,9 +45,10 @@ QPoint fromScreenPixels(const QPoint &corner)
 }
 
 // Where a window was asked to go, and where it went. Qt's own pixels at 150 % name
-// only two screen pixels in three, so just before the window is first shown, its
-// native window made, it is put there to the screen pixel.
-class Placement : public QObject
+// only two screen pixels in three, so the native window is put there to the screen
+// pixel. Before its first showing Qt moves it once more, by its own reckoning of the
+// frame; until the window is on the screen every move is steered to the place asked.
+class Placement : public QObject, public QAbstractNativeEventFilter
 {
 public:
     explicit Placement(QWidget *window)
@@ -53,16 +56,21 @@ public:
         , m_window(window)
     {
         setObjectName(QLatin1String(kPlacementName));
-        window->installEventFilter(this);
     }
+
+    ~Placement() override { steer(false); }
 
     void ask(const QPoint &corner)
     {
         m_asked = corner;
         m_landed.reset();
-        m_pending = true;
-        if (m_window->isVisible())
+        if (m_window->isVisible() && m_window->windowHandle()->isExposed()) {
             place();
+            m_landed = WindowPlacement::framePosition(m_window);
+        } else {
+            steer(true);
+            place();
+        }
     }
 
     bool refusedAt(const QPoint &current) const
@@ -70,29 +78,62 @@ public:
         return m_landed && *m_landed != m_asked && current == *m_landed;
     }
 
+    bool nativeEventFilter(const QByteArray &, void *message, qintptr *) override
+    {
+        const MSG *msg = static_cast<const MSG *>(message);
+        if (msg->message == WM_WINDOWPOSCHANGING && msg->hwnd == nativeWindow(m_window)) {
+            auto *position = reinterpret_cast<WINDOWPOS *>(msg->lParam);
+            if (!(position->flags & SWP_NOMOVE)) {
+                position->x = m_asked.x();
+                position->y = m_asked.y();
+            }
+        }
+        return false;
+    }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == m_window && event->type() == QEvent::Show && m_pending)
+        if (event->type() == QEvent::Show && watched == m_window) {
+            // The native window exists now; it is watched until it is on the screen.
+            m_window->windowHandle()->installEventFilter(this);
             place();
+        } else if (event->type() == QEvent::Expose && watched == m_window->windowHandle()
+                   && m_window->windowHandle()->isExposed()) {
+            steer(false);
+            m_landed = WindowPlacement::framePosition(m_window);
+        }
         return false;
     }
 
 private:
+    void steer(bool on)
+    {
+        if (on == m_steering)
+            return;
+        m_steering = on;
+        if (on) {
+            m_window->installEventFilter(this);
+            QCoreApplication::instance()->installNativeEventFilter(this);
+            return;
+        }
+        m_window->removeEventFilter(this);
+        if (QWindow *handle = m_window->windowHandle())
+            handle->removeEventFilter(this);
+        if (QCoreApplication *application = QCoreApplication::instance())
+            application->removeNativeEventFilter(this);
+    }
+
     void place()
     {
-        m_pending = false;
-        const HWND hwnd = nativeWindow(m_window);
-        if (!hwnd)
-            return;
-        SetWindowPos(hwnd, nullptr, m_asked.x(), m_asked.y(), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        m_landed = WindowPlacement::framePosition(m_window);
+        if (const HWND hwnd = nativeWindow(m_window))
+            SetWindowPos(hwnd, nullptr, m_asked.x(), m_asked.y(), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
     QWidget *m_window;
     QPoint m_asked;
     std::optional<QPoint> m_landed;
-    bool m_pending = false;
+    bool m_steering = false;
 };
 
 Placement *placementOf(const QWidget *window)
