@@ -3,10 +3,7 @@
 # tests of one run (a ctest fixture), all inside one temporary folder:
 #   session.sh start STATE   makes them; STATE is then a file of shell assignments
 #   session.sh stop STATE    ends them and removes the folder
-# What the tests need of Windows is set here: a Japanese interface face for
-# "ＭＳ Ｐゴシック", which Windows has and Wine lacks (Wine's own font replacement
-# points it to IPAPGothic), and a desktop of Wine's own, where Wine draws and places
-# the windows itself as Windows does, with no X window manager in between.
+# The programs run on a desktop of Wine's own (prefix.sh).
 set -euo pipefail
 action=${1:?usage: $0 start|stop STATE}
 state=${2:?usage: $0 start|stop STATE}
@@ -35,19 +32,10 @@ unset XDG_CONFIG_HOME XDG_CACHE_HOME XDG_DATA_HOME WAYLAND_DISPLAY
 STATE
     # shellcheck source=/dev/null
     . "$state"
-    openbox --sm-disable </dev/null >"$work/wm.log" 2>&1 &
-    echo $! >"$work/wm.pid"
     # One Wine server for all the tests, kept until the end.
     mkdir "$WINEPREFIX"
     wineserver -p </dev/null >"$work/wineserver.log" 2>&1
-    # Without Mono and Gecko, which would be offered for download.
-    wineboot -i </dev/null >"$work/wineboot.log" 2>&1
-    printf 'Windows Registry Editor Version 5.00\r\n\r\n%s\r\n%s\r\n%s\r\n\r\n%s\r\n%s\r\n\r\n%s\r\n%s\r\n' \
-        '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' '"ＭＳ Ｐゴシック"="IPAPGothic"' '"MS PGothic"="IPAPGothic"' \
-        '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="Default"' \
-        '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' '"Default"="1024x768"' |
-        iconv -f UTF-8 -t UTF-16 >"$work/fonts.reg"
-    wine regedit /S "$(winepath -w "$work/fonts.reg")" </dev/null >>"$work/wineboot.log" 2>&1
+    bash "$(dirname "$0")/prefix.sh" "$WINEPREFIX" 1024x768
 }
 
 stop_session() {
@@ -55,9 +43,7 @@ stop_session() {
     # shellcheck source=/dev/null
     . "$state"
     wineserver -k 2>/dev/null || true
-    for pid in "$work/wm.pid" "$work/xvfb.pid"; do
-        kill "$(cat "$pid")" 2>/dev/null || true
-    done
+    kill "$(cat "$work/xvfb.pid")" 2>/dev/null || true
     rm -rf "$work" "$state"
 }
 
