@@ -8,8 +8,9 @@
 //
 // A HOME that does not lead into a folder of the user's own (through the user's and
 // root's folders and links alone) gives way to the home the user's account names;
-// the X server's key (~/.Xauthority) is still read where it was, since the display
-// belongs to the one whose key it is. An XDG_CONFIG_HOME, XDG_DATA_HOME,
+// the keys to the X server and the session manager (~/.Xauthority, ~/.ICEauthority)
+// are still read where they were, since the display and the session belong to the
+// one whose keys they are. An XDG_CONFIG_HOME, XDG_DATA_HOME,
 // XDG_CACHE_HOME, XDG_STATE_HOME or XDG_RUNTIME_DIR that does not is dropped, so that
 // every library falls back on its folder in that home, or on its own default.
 namespace OwnEnvironment {

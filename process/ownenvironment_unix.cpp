@@ -13,8 +13,11 @@ void adopt()
     const QByteArray accountHome = SettingsLocation::accountHome();
     if (!home.isEmpty() && home != accountHome && !accountHome.isEmpty()
         && (!home.startsWith('/') || !ResolvedFile::leadsIntoOwnFolder(home))) {
+        // The display and the desktop session are that user's, and their keys with them.
         if (qEnvironmentVariableIsEmpty("XAUTHORITY"))
             qputenv("XAUTHORITY", home + "/.Xauthority");
+        if (qEnvironmentVariableIsEmpty("ICEAUTHORITY"))
+            qputenv("ICEAUTHORITY", home + "/.ICEauthority");
         qputenv("HOME", accountHome);
     }
     for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME",

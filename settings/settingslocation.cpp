@@ -91,13 +91,15 @@ SettingsLocation::SettingsLocation(const QByteArray &executable, const QByteArra
     m_inConfigHome = true;
     const QByteArray fromEnvironment = configFolder(configHome, home);
     const QByteArray fromAccount = configFolder(QByteArray(), accountHome);
-    if (!fromEnvironment.isEmpty() && ResolvedFile::leadsIntoOwnFolder(fromEnvironment))
-        m_folder = fromEnvironment;
-    else
-        m_folder = fromAccount.isEmpty() ? fromEnvironment : fromAccount;
+    const bool environmentIsOwn = !fromEnvironment.isEmpty() && ResolvedFile::leadsIntoOwnFolder(fromEnvironment);
+    m_folder = environmentIsOwn || fromAccount.isEmpty() ? fromEnvironment : fromAccount;
+    // The account's home is the system's word, where another user's folder on the way
+    // is the administrator's choice; only the environment is held to the user's own.
+    const ResolvedFile::Way way = m_folder == fromAccount && !environmentIsOwn ? ResolvedFile::Way::Any
+                                                                               : ResolvedFile::Way::OwnOrRoots;
     if (!m_folder.isEmpty())
         m_file = std::make_shared<const ResolvedFile>(inFolder(m_folder, kFileName), ResolvedFile::ownerTrustedHere(),
-                                                      ResolvedFile::Folders::Existing, ResolvedFile::Way::OwnOrRoots);
+                                                      ResolvedFile::Folders::Existing, way);
 }
 
 SettingsLocation::~SettingsLocation() = default;
