@@ -21,41 +21,28 @@ start_as_user() {
     APP_PID=$!
     MAIN_WIN=$(wait_window "ヴィンドレ 051113")
 }
-# A file of the user's as it was, and the settings in the user's own folder.
-untouched_and_saved() {
-    echo "$(cat "$1") $(grep -q '^ColorR=0' "$USER_HOME/.config/vindre/vindre.ini" && echo yes)"
-}
-as_user "$USER_NAME" sh -c "printf 'umask 022\n' | tee '$USER_HOME/.bashrc' >'$USER_HOME/.profile'"
-
-# The user's copy where another user planted a link to the user's own ~/.bashrc: a
-# folder like /tmp (sticky; the kernel here may follow it, fs.protected_symlinks=0),
-# and one the group may write, not sticky, which the kernel never protects.
+# Another user's link to the user's own ~/.bashrc where the user's run keeps its
+# settings: beside the user's copy in a folder like /tmp (sticky; the kernel here may
+# follow it, fs.protected_symlinks=0) and in one the group may write, not sticky, which
+# the kernel never guards; and in an XDG_CONFIG_HOME or a HOME of theirs (su -m).
 SHARED=$WORK/tmp
 mkdir -m 1777 "$SHARED"
 mkdir -m 2775 "$WORK/team"
+mkdir -p "$WORK/other/.config/vindre"
 chown "$USER_NAME:nogroup" "$WORK/team"
-for folder in "$SHARED" "$WORK/team"; do
-    as_user "$USER_NAME" cp "$VINDRE" "$folder/vindre"
+as_user "$USER_NAME" sh -c "printf 'umask 022\n' >'$USER_HOME/.bashrc'"
+for folder in "$SHARED" "$WORK/team" "$WORK/other/.config/vindre"; do
+    [ "$folder" = "$WORK/other/.config/vindre" ] || as_user "$USER_NAME" cp "$VINDRE" "$folder/vindre"
     ln -s "$USER_HOME/.bashrc" "$folder/vindre.ini"
     chown -h nobody:nogroup "$folder/vindre.ini"
-    rm -f "$USER_HOME/.config/vindre/vindre.ini"
-    start_as_user "$folder/vindre"
-    close_and_end "a link planted in ${folder##*/}"
-    check "a link planted in ${folder##*/}: not followed, settings in the user's own folder" \
-        "umask 022 yes" "$(untouched_and_saved "$USER_HOME/.bashrc")"
 done
-
-# Another user's environment (su -m): an XDG_CONFIG_HOME or a HOME of theirs, where
-# their vindre.ini is a link to the user's ~/.profile.
-mkdir -p "$WORK/other/.config/vindre"
-ln -s "$USER_HOME/.profile" "$WORK/other/.config/vindre/vindre.ini"
-chown -hR nobody:nogroup "$WORK/other"
-for variable in "XDG_CONFIG_HOME=$WORK/other/.config" "HOME=$WORK/other"; do
+chown -R nobody:nogroup "$WORK/other"
+for run in "$SHARED/vindre" "$WORK/team/vindre" "XDG_CONFIG_HOME=$WORK/other/.config $VINDRE" "HOME=$WORK/other $VINDRE"; do
     rm -f "$USER_HOME/.config/vindre/vindre.ini"
-    start_as_user "$variable" "$VINDRE"
-    close_and_end "another user's ${variable%%=*}"
-    check "another user's ${variable%%=*}: their link not followed, settings in the user's own folder" \
-        "umask 022 yes" "$(untouched_and_saved "$USER_HOME/.profile")"
+    start_as_user $run
+    close_and_end "another user's link, ${run//$WORK\//}"
+    check "another user's link, ${run//$WORK\//}: not followed, settings in the user's own folder" "umask 022 yes" \
+        "$(cat "$USER_HOME/.bashrc") $(grep -q '^ColorR=0' "$USER_HOME/.config/vindre/vindre.ini" && echo yes)"
 done
 
 # Another user's file there: read neither, nor in the way of the user's own file.
@@ -130,8 +117,7 @@ unshare --mount --propagation private sh -c 'mount --bind "$0" /root && exec "$@
 APP_PID=$!
 MAIN_WIN=$(wait_window "ヴィンドレ 051113") || { cat "$WORK/app.log"; exit 1; }
 as_user "$USER_NAME" mv "$USER_HOME/.config/vindre" "$USER_HOME/.config/vindre.old"
-as_user "$USER_NAME" mkdir "$USER_HOME/.config/vindre"
-as_user "$USER_NAME" sh -c "printf '[Main]\r\nColorR=7\r\n' >'$USER_HOME/.config/vindre/vindre.ini'"
+as_user "$USER_NAME" sh -c "mkdir '$USER_HOME/.config/vindre' && printf '[Main]\r\nColorR=7\r\n' >'$USER_HOME/.config/vindre/vindre.ini'"
 kill -TERM "$APP_PID"
 wait_app
 check "root with the user's environment: exit code" 0 "$APP_CODE"

@@ -68,7 +68,8 @@ void TestResolvedFile::links_data()
 
     QTest::newRow("a chain of 40 links") << true << Status::Resolved << 0u << 0u << 0u;
     QTest::newRow("a chain of 41 links") << true << Status::Unresolvable << 0u << 0u << 0u;
-    QTest::newRow("root: another user's link to a folder on the way") << true << Status::UntrustedLink << 0u << 0u << 0u;
+    QTest::newRow("root: another user's link to a folder on the way")
+        << true << Status::UntrustedLink << 0u << 0u << 0u;
     QTest::newRow("root: its own link with a second name") << true << Status::UntrustedLink << 0u << 0u << 0u;
     QTest::newRow("another user's link in a sticky folder open to all")
         << false << Status::UntrustedLink << 01777u << 0u << uint(kStranger);
