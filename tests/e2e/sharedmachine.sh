@@ -30,7 +30,6 @@ mkdir -m 1777 "$SHARED"
 mkdir -m 2775 "$WORK/team"
 mkdir -p "$WORK/other/.config/vindre"
 chown "$USER_NAME:nogroup" "$WORK/team"
-as_user "$USER_NAME" sh -c "printf 'umask 022\n' >'$USER_HOME/.bashrc'"
 for folder in "$SHARED" "$WORK/team" "$WORK/other/.config/vindre"; do
     [ "$folder" = "$WORK/other/.config/vindre" ] || as_user "$USER_NAME" cp "$VINDRE" "$folder/vindre"
     ln -s "$USER_HOME/.bashrc" "$folder/vindre.ini"
@@ -38,7 +37,7 @@ for folder in "$SHARED" "$WORK/team" "$WORK/other/.config/vindre"; do
 done
 chown -R nobody:nogroup "$WORK/other"
 for run in "$SHARED/vindre" "$WORK/team/vindre" "XDG_CONFIG_HOME=$WORK/other/.config $VINDRE" "HOME=$WORK/other $VINDRE"; do
-    rm -f "$USER_HOME/.config/vindre/vindre.ini"
+    as_user "$USER_NAME" sh -c "printf 'umask 022\n' >'$USER_HOME/.bashrc'; rm -f '$USER_HOME/.config/vindre/vindre.ini'"
     start_as_user $run
     close_and_end "another user's link, ${run//$WORK\//}"
     check "another user's link, ${run//$WORK\//}: not followed, settings in the user's own folder" "umask 022 yes" \
