@@ -86,17 +86,17 @@ SettingsLocation::SettingsLocation(const QByteArray &executable, const QByteArra
             return;
         }
     }
-    // The environment may be another user's (sudo -E, su without -): a folder there
-    // that is not this user's own is not used, and the account's home is.
+    // The environment may be another user's (sudo -E, su -m): a folder there that is
+    // not this user's own, or is reached through someone else's, is not used, and the
+    // account's home is. That one is the system's word, where another user's folder
+    // on the way is the administrator's choice, and is not held to the same rule.
     m_inConfigHome = true;
     const QByteArray fromEnvironment = configFolder(configHome, home);
     const QByteArray fromAccount = configFolder(QByteArray(), accountHome);
-    const bool environmentIsOwn = !fromEnvironment.isEmpty() && ResolvedFile::leadsIntoOwnFolder(fromEnvironment);
-    m_folder = environmentIsOwn || fromAccount.isEmpty() ? fromEnvironment : fromAccount;
-    // The account's home is the system's word, where another user's folder on the way
-    // is the administrator's choice; only the environment is held to the user's own.
-    const ResolvedFile::Way way = m_folder == fromAccount && !environmentIsOwn ? ResolvedFile::Way::Any
-                                                                               : ResolvedFile::Way::OwnOrRoots;
+    const bool environmentUsed = fromAccount.isEmpty()
+        || (!fromEnvironment.isEmpty() && ResolvedFile::leadsIntoOwnFolder(fromEnvironment));
+    m_folder = environmentUsed ? fromEnvironment : fromAccount;
+    const ResolvedFile::Way way = environmentUsed ? ResolvedFile::Way::OwnOrRoots : ResolvedFile::Way::Any;
     if (!m_folder.isEmpty())
         m_file = std::make_shared<const ResolvedFile>(inFolder(m_folder, kFileName), ResolvedFile::ownerTrustedHere(),
                                                       ResolvedFile::Folders::Existing, way);
