@@ -49,7 +49,7 @@ public:
 
     // Whose folders and links the way may pass: any, by the rules above, or only the
     // user's own and root's, for a place the environment names, which another user
-    // may have set (su without "-").
+    // may have set (sudo -E, su -m).
     enum class Way { Any, OwnOrRoots };
 
     // Links owned by anyone are followed (the rules above apart), or only

@@ -22,11 +22,12 @@ class ResolvedFile;
 // (ResolvedFile::isKeptHere: the file is theirs, or they may replace it in a folder
 // of their own). Otherwise this user's own file under $XDG_CONFIG_HOME is used.
 //
-// The environment may be another user's, as sudo -E or su without "-" leave it: a
-// configuration folder that is not the user's own, or is reached through a folder or
-// a link of someone else's but root's, is not used, and the one in the home folder
-// of the user's account is. Every folder on the way to the file there is the user's
-// own or root's, and no link of another user's is followed.
+// The environment may be another user's, as sudo -E, su -m or su without "-" leave
+// it: a configuration folder that is not the user's own, or is reached through a
+// folder or a link of someone else's but root's, is not used, and the one in the
+// home folder of the user's account is. Every folder on the way to a file the
+// environment names is the user's own or root's, and no link of another user's is
+// followed; the way to the account's home is the administrator's.
 //
 // The way to the file is walked once, at the start, and the folder reached is held
 // from then on: reading and saving go through it, so nothing renamed meanwhile above
