@@ -5,7 +5,6 @@
 #include <QClipboard>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
-#include <QList>
 
 #include <functional>
 
@@ -37,11 +36,9 @@ public:
         for (int i = 0; i < screenNumber && screens.rem > 1; ++i)
             xcb_screen_next(&screens);
         m_clipboard = atom("CLIPBOARD");
+        m_utf8 = atom("UTF8_STRING");
         m_incr = atom("INCR");
         m_property = atom("VINDRE_CLIPBOARD");
-        // The targets asked for, in this order, and the text types read.
-        m_utf8Types = {atom("UTF8_STRING"), atom("text/plain;charset=utf-8")};
-        m_targets = {m_utf8Types[0], m_utf8Types[1], XCB_ATOM_STRING};
         m_window = xcb_generate_id(m_connection);
         const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screens.data->root, 0, 0, 1, 1, 0,
@@ -66,7 +63,7 @@ public:
         const std::optional<xcb_timestamp_t> time = serverTime();
         if (!time)
             return std::nullopt;
-        for (const xcb_atom_t target : m_targets) {
+        for (const xcb_atom_t target : {m_utf8, xcb_atom_t(XCB_ATOM_STRING)}) {
             xcb_convert_selection(m_connection, m_window, m_clipboard, target, m_property, *time);
             xcb_flush(m_connection);
             const Event notify = waitFor([this, target, time](const xcb_generic_event_t *event) {
@@ -92,7 +89,7 @@ private:
         return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     }
 
-    bool isText(xcb_atom_t type) const { return type == XCB_ATOM_STRING || m_utf8Types.contains(type); }
+    bool isText(xcb_atom_t type) const { return type == m_utf8 || type == XCB_ATOM_STRING; }
 
     QString decoded(xcb_atom_t type, const QByteArray &bytes) const
     {
@@ -198,10 +195,9 @@ private:
     xcb_connection_t *m_connection = nullptr;
     xcb_window_t m_window = 0;
     xcb_atom_t m_clipboard = XCB_ATOM_NONE;
+    xcb_atom_t m_utf8 = XCB_ATOM_NONE;
     xcb_atom_t m_incr = XCB_ATOM_NONE;
     xcb_atom_t m_property = XCB_ATOM_NONE;
-    QList<xcb_atom_t> m_utf8Types;
-    QList<xcb_atom_t> m_targets;
 };
 
 } // namespace

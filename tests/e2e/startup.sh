@@ -28,8 +28,6 @@ for display in "$DISPLAY.1" "$DISPLAY.-1"; do
     code=0; out=$(cd "$WORK" && DISPLAY=$display "$VINDRE" 2>&1) || code=$?
     check "DISPLAY $display: exit code 1 and the message" "1 $message" "$code $out"
 done
-code=0; out=$(cd "$WORK" && "$VINDRE" -display "$DISPLAY.5" 2>&1) || code=$?
-check "-display $DISPLAY.5: exit code 1 and the message" "1 $message" "$code $out"
 # An empty plugin name, which Qt would abort on, while a display answers.
 code=0; out=$(cd "$WORK" && "$VINDRE" -platform '' 2>&1) || code=$?
 check "-platform '': exit code 1 and the message" "1 $message" "$code $out"
