@@ -468,8 +468,10 @@ bool TIniFile::replaceFile(const QByteArray &bytes)
         if (fd == -1 && errno != EEXIST)
             return false;
         // Another copy's clean-up may have come between the making and the lock, and
-        // holds the file or has removed it: it is theirs to remove.
-        if (fd != -1 && (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !stillNamed(folder, temporary.constData(), fd))) {
+        // holds the file or has removed it: it is theirs to remove. Where the file
+        // system has no locks, the clean-up can take none either and removes nothing.
+        if (fd != -1 && ((::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+                         || !stillNamed(folder, temporary.constData(), fd))) {
             ::close(fd);
             fd = -1;
         }
