@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The settings file vindre.ini beside the program, as a user meets it: the first
 # start, the window coming back to the same place run after run under a real window
-# manager, odd values typed in by hand, UTF-16 files, links, files that are no
-# settings file, the end of the program asked by the system, and a file or folder
-# the program may not write.
+# manager, odd values typed in by hand, two copies at once, a save killed midway,
+# UTF-16 files, links, files that are no settings file, the end of the program asked
+# by the system, a file or folder the program may not write, and a place the window
+# manager did not take.
 source "$(dirname "$0")/lib.sh"
 start_display
 INI=$APP_DIR/vindre.ini
