@@ -179,6 +179,11 @@ TIniFile::TIniFile(const QByteArray &localFileName)
 {
 }
 
+TIniFile::TIniFile(const SettingsLocation &location, SettingsLocation::Use use)
+    : m_file(location.file(use))
+{
+}
+
 TIniFile::~TIniFile() = default;
 
 int TIniFile::readInteger(const QByteArray &section, const QByteArray &key, int defaultValue)

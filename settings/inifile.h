@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/inidocument.h"
+#include "settings/settingslocation.h"
 
 #include <QByteArray>
 #include <QString>
@@ -47,14 +48,17 @@ QByteArray encode(Encoding encoding, const QByteArray &text);
 // no file; the name is resolved and the file read once, at the first read or write,
 // and the writes reach the disk only with updateFile(), which replaces the file
 // whole, so a failure at any moment leaves either the old file or the new one. Only
-// a regular file of at most 16 MiB is read, through links as ResolvedFile follows
-// them; anything else reads as defaults and is never replaced.
+// a regular file of at most 16 MiB is read (StoredFile); anything else reads as
+// defaults and is never replaced.
 class TIniFile
 {
 public:
     explicit TIniFile(const QString &fileName);
     // A name as the file system has it: bytes, which need not be UTF-8.
     explicit TIniFile(const QByteArray &localFileName);
+    // The settings file where location keeps it, reached through the folder it has
+    // held since the start, not by its name again.
+    TIniFile(const SettingsLocation &location, SettingsLocation::Use use);
     ~TIniFile();
 
     // A missing file, section or key and a value that does not convert give the default.
@@ -70,9 +74,9 @@ public:
     void writeInteger(const QByteArray &section, const QByteArray &key, int value);
     void writeBool(const QByteArray &section, const QByteArray &key, bool value);
 
-    // Puts what was written into the file, in the file's own encoding, keeping its
-    // owner, mode and access control list: the very file that was read, through a
-    // link the file it points to. A refused write (a read-only file or folder of the
+    // Puts what was written into the file, in the file's own encoding, keeping who
+    // may read and write it: the very file that was read, through a link the file
+    // it points to. A refused write (a read-only file or folder of the
     // user's, a full disk, a file that could not be read first, a link not followed,
     // a place where the user's settings are not kept) raises EIniFileException and
     // leaves the file as it was. Writes not put into the file are dropped with the

@@ -1,5 +1,6 @@
 #include "settings/settingslocation.h"
 
+#include "settings/storedfile.h"
 #include "shell/exception.h"
 
 #include <QDir>
@@ -66,6 +67,12 @@ bool acceptsNewFiles(const QString &folder)
 
 } // namespace
 
+// Windows keeps no folder open for a program: the file is reached by its name.
+struct SettingsLocation::Place
+{
+    QString file;
+};
+
 // Beside the program, as a copy carried on a stick or unzipped into a folder of the
 // user's keeps it; where that folder takes no new file, in %APPDATA%\vindre\.
 SettingsLocation::SettingsLocation()
@@ -73,31 +80,30 @@ SettingsLocation::SettingsLocation()
     const QString besideProgram = programFolder();
     if (!besideProgram.isEmpty() && acceptsNewFiles(besideProgram)) {
         m_folder = besideProgram.toUtf8();
-        return;
+    } else if (const QString appData = appDataFolder(); !appData.isEmpty()) {
+        m_inConfigHome = true;
+        m_folder = inFolder(appData, kAppDataFolder).toUtf8();
     }
-    const QString appData = appDataFolder();
-    if (appData.isEmpty())
-        return;
-    m_inConfigHome = true;
-    m_folder = inFolder(appData, kAppDataFolder).toUtf8();
+    if (isKnown())
+        m_place = std::make_shared<const Place>(Place{shownPath()});
 }
+
+SettingsLocation::~SettingsLocation() = default;
 
 QString SettingsLocation::shownPath() const
 {
     return isKnown() ? inFolder(QString::fromUtf8(m_folder), kFileName) : QString();
 }
 
-QByteArray SettingsLocation::pathForReading() const
+std::unique_ptr<StoredFile> SettingsLocation::file(Use use) const
 {
-    return shownPath().toUtf8();
-}
-
-QByteArray SettingsLocation::pathForWriting() const
-{
-    if (!isKnown())
-        throw EIniFileException(QStringLiteral("設定ファイル %1 を置くフォルダが見つかりません").arg(kFileName));
+    if (!m_place) {
+        if (use == Use::Writing)
+            throw EIniFileException(QStringLiteral("設定ファイル %1 を置くフォルダが見つかりません").arg(kFileName));
+        return std::make_unique<StoredFile>(QString());
+    }
     // %APPDATA% itself is there for every user; only the program's own folder is made.
-    if (m_inConfigHome)
+    if (use == Use::Writing && m_inConfigHome)
         CreateDirectoryW(QString::fromUtf8(m_folder).toStdWString().c_str(), nullptr);
-    return shownPath().toUtf8();
+    return std::make_unique<StoredFile>(m_place->file);
 }

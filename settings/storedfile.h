@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <memory>
+
+class ResolvedFile;
 
 // The settings file on the disk: read once, whole, and replaced whole. A save makes
 // a new file beside the old one, puts the bytes on the disk and only then puts it in
@@ -21,6 +24,9 @@ public:
     explicit StoredFile(const QString &fileName);
     // A name as the file system has it: bytes, which on Unix need not be UTF-8.
     explicit StoredFile(const QByteArray &localFileName);
+    // On Unix, the file at the end of a way walked before, through the folder held
+    // since then; shownName for messages.
+    StoredFile(std::unique_ptr<ResolvedFile> file, const QString &shownName);
     ~StoredFile();
 
     StoredFile(const StoredFile &) = delete;
@@ -38,6 +44,13 @@ public:
     bool replace(const QByteArray &bytes);
 
 private:
+    // The new file's name while it is written: the file's own, a mark and random
+    // letters. No one names a copy of their own like that, so a file so named that
+    // nobody is writing is a leftover of a save that was killed before its end; the
+    // next save removes it.
+    static QByteArray temporaryName(const QByteArray &name);
+    static bool isTemporaryName(QByteArrayView candidate, QByteArrayView name);
+
     struct Native;
     std::unique_ptr<Native> d;
 };

@@ -1,7 +1,6 @@
 #include "settings/storedfile.h"
 
 #include <QDir>
-#include <QRandomGenerator>
 
 #include <string>
 
@@ -61,6 +60,21 @@ QString finalName(HANDLE file)
     }
 }
 
+// A save's new file is written with no one else let in, and closed only just before
+// it takes the file's name; one no save has touched for a minute is a leftover of a
+// save that was killed, and one still open to anyone cannot be removed.
+constexpr qint64 kLeftoverAgeSeconds = 60;
+
+qint64 ageSeconds(const FILETIME &written)
+{
+    FILETIME now = {};
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME &time) {
+        return qint64(quint64(time.dwHighDateTime) << 32 | time.dwLowDateTime);
+    };
+    return (ticks(now) - ticks(written)) / 10'000'000;
+}
+
 bool writeAll(HANDLE file, const QByteArray &bytes)
 {
     for (qsizetype written = 0; written < bytes.size();) {
@@ -71,6 +85,28 @@ bool writeAll(HANDLE file, const QByteArray &bytes)
         written += n;
     }
     return true;
+}
+
+
+using NameTest = bool (*)(QByteArrayView candidate, QByteArrayView name);
+
+void removeLeftovers(const QString &target, NameTest isTemporaryName)
+{
+    const qsizetype slash = target.lastIndexOf(QLatin1Char('\\'));
+    const QString folder = target.left(slash + 1);
+    const QByteArray name = target.mid(slash + 1).toUtf8();
+    WIN32_FIND_DATAW found = {};
+    const HANDLE search = FindFirstFileExW(wide(target + QStringLiteral(".new-*")).c_str(), FindExInfoBasic, &found,
+                                           FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const QString candidate = QString::fromWCharArray(found.cFileName);
+        if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
+            && isTemporaryName(candidate.toUtf8(), name) && ageSeconds(found.ftLastWriteTime) >= kLeftoverAgeSeconds)
+            DeleteFileW(wide(folder + candidate).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
 }
 
 } // namespace
@@ -86,7 +122,8 @@ struct StoredFile::Native
 StoredFile::StoredFile(const QString &fileName)
     : d(std::make_unique<Native>())
 {
-    d->name = QDir::toNativeSeparators(QDir::cleanPath(QDir::current().absoluteFilePath(fileName)));
+    if (!fileName.isEmpty())
+        d->name = QDir::toNativeSeparators(QDir::cleanPath(QDir::current().absoluteFilePath(fileName)));
 }
 
 StoredFile::StoredFile(const QByteArray &localFileName)
@@ -104,6 +141,8 @@ QString StoredFile::shownName() const
 StoredFile::Reading StoredFile::read(QByteArray &bytes)
 {
     bytes.clear();
+    if (d->name.isEmpty())
+        return Reading::Missing;
     // Others may go on reading, writing and replacing it meanwhile, as with any file.
     Handle file(CreateFileW(wide(d->name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -157,10 +196,11 @@ bool StoredFile::replace(const QByteArray &bytes)
         return false;
     const QString target = existed ? d->reached : d->name;
 
+    removeLeftovers(target, &StoredFile::isTemporaryName);
     QString temporary;
     Handle file(INVALID_HANDLE_VALUE);
     for (int attempt = 0; !file.isValid() && attempt < 16; ++attempt) {
-        temporary = target + QLatin1Char('.') + QString::number(QRandomGenerator::system()->generate(), 36);
+        temporary = QString::fromUtf8(temporaryName(target.toUtf8()));
         file.reset(CreateFileW(wide(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.isValid() && GetLastError() != ERROR_FILE_EXISTS)
