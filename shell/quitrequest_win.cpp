@@ -30,13 +30,17 @@ public:
             application->removeNativeEventFilter(this);
     }
 
-    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override
     {
         const MSG *msg = static_cast<const MSG *>(message);
-        if (eventType == "windows_generic_MSG" && msg->message == WM_ENDSESSION && msg->wParam)
-            Guard::run([this] { m_request->endProgram(this); });
-        // Qt still sees it, and ends its own loop.
-        return false;
+        if (eventType != "windows_generic_MSG" || msg->message != WM_ENDSESSION || !msg->wParam)
+            return false;
+        Guard::run([this] { m_request->endProgram(this); });
+        // The window the message came to may have gone with the close, and Qt would
+        // still look it up: the message is handled here, for every window, and the
+        // loops end with the close.
+        *result = 0;
+        return true;
     }
 
 private:
