@@ -25,3 +25,10 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/vindre.rc.in ${CMAKE_CURRENT_BINARY_DIR
 target_sources(vindre PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/vindre.rc)
 set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/vindre.rc PROPERTIES
     OBJECT_DEPENDS "${vindre_icon};${vindre_manifest}")
+
+# Qt's own texts (the colour dialog, the standard buttons) in Japanese: Qt's translation
+# as Debian's qt6-translations-l10n ships it, carried inside the program.
+find_file(VINDRE_QTBASE_JA qtbase_ja.qm PATHS /usr/share/qt6/translations
+          NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+set_source_files_properties(${VINDRE_QTBASE_JA} PROPERTIES QT_RESOURCE_ALIAS qtbase_ja.qm)
+qt_add_resources(vindre qt_translations PREFIX /translations FILES ${VINDRE_QTBASE_JA})
