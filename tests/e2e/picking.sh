@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# F4 with a pointer that jumps, as a tablet, a touch screen or a remote desktop moves
+# it (xdotool moves it through the X test extension, straight onto the place), under
+# openbox, metacity and xfwm4 at 100 % and 200 %; and a pick whose loupe another
+# program takes off the screen, and the pointer and the keyboard with it.
+source "$(dirname "$0")/lib.sh"
+
+colour() { key "$MAIN_WIN" F5; clipboard; }
+pick_at() { xdotool mousemove "$1" "$2"; sleep 0.3; }
+# The colour the loupe shows magnified in its middle: the pixel under the pointer.
+loupe_middle() {
+    local id x y
+    id=$(loupes | head -n1)
+    [ -n "$id" ] || return 0
+    read -r x y < <(client_origin "$id")
+    IFS=, read -r r g b <<<"$(screen_pixel $((x + 56 * scale)) $((y + 56 * scale)))"
+    printf '#%02X%02X%02X' "$r" "$g" "$b"
+}
+
+for wm in openbox metacity xfwm4; do
+    start_display "$wm"
+    xsetroot -solid '#336699'
+    # Columns of #102030 and #405060 from x 800, #C0FFEE from x 832; y 600 to 663.
+    helper ready paint 800 600
+    for scale in 1 2; do
+        start_app env QT_SCALE_FACTOR=$scale
+        key "$MAIN_WIN" F4
+        pick_at 840 620
+        xdotool click 1
+        sleep 0.3
+        # Back onto the very place of the last pick, where Qt last saw the pointer.
+        xdotool mousemove 500 400
+        key "$MAIN_WIN" F4
+        pick_at 840 620
+        check "$wm $scale: the loupe shows where the pointer jumped" "#C0FFEE" "$(loupe_middle)"
+        xdotool click 1
+        sleep 0.3
+        check "$wm $scale: a click there takes its pixel" "#C0FFEE" "$(colour)"
+        # An odd screen pixel, which Qt cannot name at 200 %; Left starts from there.
+        xdotool mousemove 500 400
+        key "$MAIN_WIN" F4
+        pick_at 811 620
+        xdotool key Left Return
+        sleep 0.3
+        check "$wm $scale: Left and Enter from where it jumped" "#102030" "$(colour)"
+
+        # Another program unmaps the loupe: the grabs go with it, and so does the pick.
+        key "$MAIN_WIN" F4
+        pick_at 840 620
+        xdotool windowunmap "$(loupes | head -n1)"
+        sleep 0.3
+        key "$MAIN_WIN" F2
+        check "$wm $scale: a lost grab ends the pick, keys reach the window" "#EFDFCF" "$(colour)"
+        read -r cx cy < <(client_origin "$MAIN_WIN")
+        xdotool mousemove $((cx + 4)) $((cy + 30)) click 1
+        sleep 0.3
+        check "$wm $scale: and a click in it picks nothing" "#EFDFCF" "$(colour)"
+        key "$MAIN_WIN" F4
+        pick_at 840 620
+        xdotool click 1
+        sleep 0.3
+        check "$wm $scale: the next F4 picks" "#C0FFEE" "$(colour)"
+        close_by_wm "$MAIN_WIN"
+        wait_app
+    done
+    kill "${HELPER_PIDS[-1]}"
+    stop_display
+done
+finish
