@@ -25,24 +25,39 @@ for wm in openbox metacity xfwm4; do
     for scale in 1 2; do
         start_app env QT_SCALE_FACTOR=$scale
         key "$MAIN_WIN" F4
-        pick_at 840 620
+        pick_at 832 620
         xdotool click 1
         sleep 0.3
         # Back onto the very place of the last pick, where Qt last saw the pointer.
         xdotool mousemove 500 400
         key "$MAIN_WIN" F4
-        pick_at 840 620
+        pick_at 832 620
         check "$wm $scale: the loupe shows where the pointer jumped" "#C0FFEE" "$(loupe_middle)"
         xdotool click 1
         sleep 0.3
         check "$wm $scale: a click there takes its pixel" "#C0FFEE" "$(colour)"
-        # An odd screen pixel, which Qt cannot name at 200 %; Left starts from there.
+        # Left starts from there, to an odd screen pixel, which Qt cannot name at 200 %.
         xdotool mousemove 500 400
         key "$MAIN_WIN" F4
-        pick_at 811 620
+        pick_at 832 620
         xdotool key Left Return
         sleep 0.3
-        check "$wm $scale: Left and Enter from where it jumped" "#102030" "$(colour)"
+        check "$wm $scale: Left and Enter from where it jumped" "#405060" "$(colour)"
+
+        # Onto the program's own window where the loupe stood: it moves away, and the
+        # window below draws itself again before it is read.
+        read -r cx cy < <(client_origin "$MAIN_WIN")
+        tx=$((cx + 220 * scale)) ty=$((cy + 105 * scale))
+        own=$(IFS=, read -r r g b <<<"$(screen_pixel $tx $ty)"; printf '#%02X%02X%02X' "$r" "$g" "$b")
+        xdotool mousemove $((tx - 40 * scale)) $((ty - 40 * scale))
+        key "$MAIN_WIN" F4
+        pick_at $tx $ty
+        shown=$(loupe_middle)
+        xdotool key Escape mousemove $((tx - 40 * scale)) $((ty - 40 * scale))
+        key "$MAIN_WIN" F4
+        xdotool mousemove $tx $ty click 1
+        sleep 0.3
+        check "$wm $scale: under the loupe a moment ago, shown and taken" "$own $own" "$shown $(colour)"
 
         # Another program unmaps the loupe: the grabs go with it, and so does the pick.
         key "$MAIN_WIN" F4
@@ -50,11 +65,11 @@ for wm in openbox metacity xfwm4; do
         xdotool windowunmap "$(loupes | head -n1)"
         sleep 0.3
         key "$MAIN_WIN" F2
-        check "$wm $scale: a lost grab ends the pick, keys reach the window" "#EFDFCF" "$(colour)"
+        check "$wm $scale: a lost grab ends the pick, keys reach the window" "#101010" "$(colour)"
         read -r cx cy < <(client_origin "$MAIN_WIN")
         xdotool mousemove $((cx + 4)) $((cy + 30)) click 1
         sleep 0.3
-        check "$wm $scale: and a click in it picks nothing" "#EFDFCF" "$(colour)"
+        check "$wm $scale: and a click in it picks nothing" "#101010" "$(colour)"
         key "$MAIN_WIN" F4
         pick_at 840 620
         xdotool click 1
