@@ -7,10 +7,14 @@ source "$(dirname "$0")/lib.sh"
 
 colour() { key "$MAIN_WIN" F5; clipboard; }
 pick_at() { xdotool mousemove "$1" "$2"; sleep 0.3; }
+# The loupe's window, within seconds; or nothing.
+loupe() {
+    for _ in $(seq 100); do loupes | grep . && return; sleep 0.05; done
+}
 # The colour the loupe shows magnified in its middle: the pixel under the pointer.
 loupe_middle() {
     local id x y
-    id=$(loupes | head -n1)
+    id=$(loupe)
     [ -n "$id" ] || return 0
     read -r x y < <(client_origin "$id")
     IFS=, read -r r g b <<<"$(screen_pixel $((x + 56 * scale)) $((y + 56 * scale)))"
@@ -62,7 +66,7 @@ for wm in openbox metacity xfwm4; do
         # Another program unmaps the loupe: the grabs go with it, and so does the pick.
         key "$MAIN_WIN" F4
         pick_at 840 620
-        xdotool windowunmap "$(loupes | head -n1)"
+        xdotool windowunmap "$(loupe)" || true
         sleep 0.3
         key "$MAIN_WIN" F2
         check "$wm $scale: a lost grab ends the pick, keys reach the window" "#101010" "$(colour)"
