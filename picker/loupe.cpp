@@ -66,8 +66,10 @@ void Loupe::showAround(QPoint position)
     m_position = position;
     // Below and to the right of the pointer, or on the other side where the monitor ends.
     const QPointF pointer = ScreenPixels::fromScreen(position);
-    QPoint corner(qFloor(pointer.x()) + kGap, qFloor(pointer.y()) + kGap);
-    if (const QScreen *screen = QGuiApplication::screenAt(pointer.toPoint())) {
+    const QPoint inside(qFloor(pointer.x()), qFloor(pointer.y()));
+    QPoint corner = inside + QPoint(kGap, kGap);
+    // Rounded, the screen's last pixel at 200 % would lie beyond it.
+    if (const QScreen *screen = QGuiApplication::screenAt(inside)) {
         const QRect monitor = screen->geometry();
         if (corner.x() + width() > monitor.right() + 1)
             corner.setX(qCeil(pointer.x()) - kGap - width());
