@@ -4,6 +4,7 @@
 # openbox, metacity and xfwm4 at 100 % and 200 %; and a pick whose loupe another
 # program takes off the screen, and the pointer and the keyboard with it.
 source "$(dirname "$0")/lib.sh"
+trap 'echo "stopped at line $LINENO: $BASH_COMMAND"' ERR
 
 colour() { key "$MAIN_WIN" F5; clipboard; }
 pick_at() { xdotool mousemove "$1" "$2"; sleep 0.3; }
