@@ -7,20 +7,11 @@ source "$(dirname "$0")/lib.sh"
 trap 'echo "stopped at line $LINENO: $BASH_COMMAND"' ERR
 
 colour() { key "$MAIN_WIN" F5; clipboard; }
-pick_at() { xdotool mousemove "$1" "$2"; sleep 0.3; }
-# The loupe's window, within seconds; or nothing.
-loupe() {
-    for _ in $(seq 100); do loupes | grep . && return; sleep 0.05; done
-}
-# The colour the loupe shows magnified in its middle: the pixel under the pointer.
-loupe_middle() {
-    local id x y
-    id=$(loupe)
-    [ -n "$id" ] || return 0
-    read -r x y < <(client_origin "$id")
-    IFS=, read -r r g b <<<"$(screen_pixel $((x + 56 * scale)) $((y + 56 * scale)))"
-    printf '#%02X%02X%02X' "$r" "$g" "$b"
-}
+code_at() { IFS=, read -r r g b <<<"$(screen_pixel "$1" "$2")"; printf '#%02X%02X%02X' "$r" "$g" "$b"; }
+# The loupe's window, within seconds.
+loupe() { for _ in $(seq 100); do loupes | grep . && return; sleep 0.05; done; }
+# What the loupe shows magnified in its middle: the pixel under the pointer.
+loupe_middle() { read -r x y < <(client_origin "$(loupe)") && code_at $((x + 56 * scale)) $((y + 56 * scale)); }
 
 for wm in openbox metacity xfwm4; do
     start_display "$wm"
@@ -30,55 +21,43 @@ for wm in openbox metacity xfwm4; do
     for scale in 1 2; do
         start_app env QT_SCALE_FACTOR=$scale
         key "$MAIN_WIN" F4
-        pick_at 832 620
-        xdotool click 1
-        sleep 0.3
+        xdotool mousemove 832 620 sleep 0.3 click 1 sleep 0.3
         # Back onto the very place of the last pick, where Qt last saw the pointer.
         xdotool mousemove 500 400
         key "$MAIN_WIN" F4
-        pick_at 832 620
+        xdotool mousemove 832 620 sleep 0.3
         check "$wm $scale: the loupe shows where the pointer jumped" "#C0FFEE" "$(loupe_middle)"
-        xdotool click 1
-        sleep 0.3
+        xdotool click 1 sleep 0.3
         check "$wm $scale: a click there takes its pixel" "#C0FFEE" "$(colour)"
         # Left starts from there, to an odd screen pixel, which Qt cannot name at 200 %.
         xdotool mousemove 500 400
         key "$MAIN_WIN" F4
-        pick_at 832 620
-        xdotool key Left Return
-        sleep 0.3
+        xdotool mousemove 832 620 sleep 0.3 key Left Return sleep 0.3
         check "$wm $scale: Left and Enter from where it jumped" "#405060" "$(colour)"
 
         # Onto the program's own window where the loupe stood: it moves away, and the
         # window below draws itself again before it is read.
         read -r cx cy < <(client_origin "$MAIN_WIN")
         tx=$((cx + 220 * scale)) ty=$((cy + 105 * scale))
-        own=$(IFS=, read -r r g b <<<"$(screen_pixel $tx $ty)"; printf '#%02X%02X%02X' "$r" "$g" "$b")
+        own=$(code_at $tx $ty)
         xdotool mousemove $((tx - 40 * scale)) $((ty - 40 * scale))
         key "$MAIN_WIN" F4
-        pick_at $tx $ty
+        xdotool mousemove $tx $ty sleep 0.3
         shown=$(loupe_middle)
         xdotool key Escape mousemove $((tx - 40 * scale)) $((ty - 40 * scale))
         key "$MAIN_WIN" F4
-        xdotool mousemove $tx $ty click 1
-        sleep 0.3
+        xdotool mousemove $tx $ty click 1 sleep 0.3
         check "$wm $scale: under the loupe a moment ago, shown and taken" "$own $own" "$shown $(colour)"
 
         # Another program unmaps the loupe: the grabs go with it, and so does the pick.
         key "$MAIN_WIN" F4
-        pick_at 840 620
-        xdotool windowunmap "$(loupe)" || true
-        sleep 0.3
+        xdotool windowunmap "$(loupe)" sleep 0.3
         key "$MAIN_WIN" F2
         check "$wm $scale: a lost grab ends the pick, keys reach the window" "#101010" "$(colour)"
-        read -r cx cy < <(client_origin "$MAIN_WIN")
-        xdotool mousemove $((cx + 4)) $((cy + 30)) click 1
-        sleep 0.3
+        xdotool mousemove $((cx + 4)) $((cy + 30)) click 1 sleep 0.3
         check "$wm $scale: and a click in it picks nothing" "#101010" "$(colour)"
         key "$MAIN_WIN" F4
-        pick_at 840 620
-        xdotool click 1
-        sleep 0.3
+        xdotool mousemove 840 620 sleep 0.3 click 1 sleep 0.3
         check "$wm $scale: the next F4 picks" "#C0FFEE" "$(colour)"
         close_by_wm "$MAIN_WIN"
         wait_app
