@@ -56,15 +56,12 @@ void TestLoupe::cross()
     QFETCH(int, scale);
     const QCursor cursor = Loupe::cross(scale);
     const QImage image = cursor.pixmap().toImage();
-    const QPoint aimed = cursor.hotSpot();
     for (const QPoint arm : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) {
-        QCOMPARE(qAlpha(image.pixel(aimed + arm * 2 * scale)), 0);
-        const QPoint on = aimed + arm * 8 * scale;
-        QCOMPARE(image.pixel(on), qRgb(0, 0, 0));
-        QCOMPARE(image.pixel(on + arm.transposed()), qRgb(255, 255, 255));
-        QCOMPARE(image.pixel(on - arm.transposed()), qRgb(255, 255, 255));
+        const QPoint gap = cursor.hotSpot() + arm * 2 * scale, on = cursor.hotSpot() + arm * 8 * scale;
+        QCOMPARE(QList<QRgb>({image.pixel(cursor.hotSpot()), image.pixel(gap), image.pixel(on - arm.transposed()),
+                              image.pixel(on), image.pixel(on + arm.transposed())}),
+                 QList<QRgb>({0, 0, 0xffffffff, 0xff000000, 0xffffffff}));
     }
-    QCOMPARE(qAlpha(image.pixel(aimed)), 0);
 }
 
 QTEST_MAIN(TestLoupe)
