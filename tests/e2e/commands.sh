@@ -7,7 +7,8 @@ start_display
 # would start one and note its address in the home): the program stores nothing there.
 APP_HOME=$WORK/home
 mkdir -p "$APP_HOME"
-run_app() { start_app env -u XDG_CONFIG_HOME HOME="$APP_HOME" dbus-run-session --; }
+# $@: variables to set; the locale is the caller's ("C" or none at all in CI) unless set.
+run_app() { start_app env -u XDG_CONFIG_HOME HOME="$APP_HOME" "$@" dbus-run-session --; }
 run_app
 xdotool windowactivate --sync "$MAIN_WIN" 2>/dev/null || true
 W=$MAIN_WIN
@@ -110,8 +111,8 @@ check "F8 sets _NET_WM_STATE_ABOVE" "yes" "$(xprop -id "$W" _NET_WM_STATE | grep
 check "F8 keeps the window in place" "$fx $fy" "$(frame_origin "$W")"
 # The colour dialog stays in front of a window that is on top.
 key "$W" F3
-dialog=$(wait_window "Select Color" || true)
-check "F3 opens the colour dialog" "yes" "$([ -n "$dialog" ] && echo yes || echo no)"
+dialog=$(wait_window "$COLOR_DIALOG" || true)
+check "F3 opens the colour dialog, captioned in Japanese" "yes" "$([ -n "$dialog" ] && echo yes || echo no)"
 # The custom colours of the chooser, on the screen.
 custom_colours() {
     local dx dy
@@ -172,12 +173,13 @@ wait_app
 check "Exit ends the program with exit code 0" "0" "$APP_CODE"
 check "nothing stored in the home" "" "$(find "$APP_HOME" -mindepth 1)"
 
-# The next run starts with white custom colours again.
-run_app
+# The next run starts with white custom colours again; the dialog speaks the program's
+# Japanese also for a user who reads German first.
+run_app LANGUAGE=de:en
 W=$MAIN_WIN
 key "$W" F3
-dialog=$(wait_window "Select Color" || true)
-check "custom colours white at the next start" "${white_customs:-none}" "$([ -n "$dialog" ] && custom_colours "$dialog")"
+dialog=$(wait_window "$COLOR_DIALOG" || true)
+check "custom colours white at the next start, in Japanese under LANGUAGE=de" "${white_customs:-none}" "$([ -n "$dialog" ] && custom_colours "$dialog")"
 xdotool key Escape
 sleep 0.3
 close_by_wm "$W"
