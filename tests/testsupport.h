@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include <functional>
+
 // Collects the error boxes that appear while a test runs, closing each one as soon
 // as it is up, so code that shows them can run unattended: by the button whose text
 // is in press, else without any of its buttons.
@@ -17,6 +19,7 @@ public:
     {
         QString caption;
         QString text;
+        QString notes;
         QMessageBox::Icon icon;
         Qt::TextFormat format;
     };
@@ -29,7 +32,9 @@ public:
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (!box || !box->isVisible())
                 return;
-            boxes.append({box->windowTitle(), box->text(), box->icon(), box->textFormat()});
+            boxes.append({box->windowTitle(), box->text(), box->informativeText(), box->icon(), box->textFormat()});
+            if (inspect)
+                inspect(box);
             for (QAbstractButton *button : box->buttons()) {
                 if (!press.isEmpty() && button->text() == press) {
                     button->click();
@@ -43,6 +48,8 @@ public:
 
     QList<Box> boxes;
     QString press;
+    // Looks at each box as it is shown, before it closes.
+    std::function<void(QMessageBox *)> inspect;
 
 private:
     QTimer m_timer;

@@ -668,23 +668,29 @@ void TestMain::colorsIn_data()
     QTest::addColumn<QColor>("after");
     QTest::addColumn<int>("refreshes");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QMessageBox::Icon>("icon");
     const QColor orange(255, 128, 0);
-    const QString notAColour = QStringLiteral("クリップボードの文字列「%1」は色として読み取れません.");
+    const QString notAColour = QStringLiteral("クリップボードの文字列は\n色として読み取れません.\n「%1」");
     const QString noText = QStringLiteral("クリップボードに文字列がありません.");
+    const QMessageBox::Icon harmless = QMessageBox::Information;
 
-    QTest::newRow("a new colour") << "M_ClipPaste" << "rgb(1 2 3)" << QColor(1, 2, 3) << 3 << "";
-    QTest::newRow("one component new") << "M_ClipPaste" << "color: #ff8001;" << QColor(255, 128, 1) << 1 << "";
-    QTest::newRow("the same colour") << "M_ClipPaste" << "\n#FF8000\n" << orange << 0 << "";
-    QTest::newRow("empty") << "M_ClipPaste" << "" << orange << 0 << noText;
-    QTest::newRow("whitespace") << "M_ClipPaste" << " \n\t" << orange << 0 << noText;
-    QTest::newRow("not a colour") << "M_ClipPaste" << "the colour red" << orange << 0 << notAColour.arg("the colour red");
+    QTest::newRow("a new colour") << "M_ClipPaste" << "rgb(1 2 3)" << QColor(1, 2, 3) << 3 << "" << QMessageBox::NoIcon;
+    QTest::newRow("one component new") << "M_ClipPaste" << "color: #ff8001;" << QColor(255, 128, 1) << 1 << ""
+                                       << QMessageBox::NoIcon;
+    QTest::newRow("the same colour") << "M_ClipPaste" << "\n#FF8000\n" << orange << 0 << "" << QMessageBox::NoIcon;
+    QTest::newRow("empty") << "M_ClipPaste" << "" << orange << 0 << noText << harmless;
+    QTest::newRow("whitespace") << "M_ClipPaste" << " \n\t" << orange << 0 << noText << harmless;
+    QTest::newRow("not a colour") << "M_ClipPaste" << "the colour red" << orange << 0 << notAColour.arg("the colour red")
+                                  << harmless;
     QTest::newRow("line breaks shown as spaces") << "M_ClipPaste" << " red\n\ngreen " << orange << 0
-                                                 << notAColour.arg("red green");
-    QTest::newRow("markup shown as it is") << "M_ClipPaste" << "<b>red</b>" << orange << 0 << notAColour.arg("<b>red</b>");
+                                                 << notAColour.arg("red green") << harmless;
+    QTest::newRow("markup shown as it is") << "M_ClipPaste" << "<b>red</b>" << orange << 0
+                                           << notAColour.arg("<b>red</b>") << harmless;
     QTest::newRow("the first 40 of a long text") << "M_ClipPaste" << QString(300, QLatin1Char('a')) << orange << 0
-                                                 << notAColour.arg(QString(40, QLatin1Char('a')) + QChar(0x2026));
+                                                 << notAColour.arg(QString(40, QLatin1Char('a')) + QChar(0x2026))
+                                                 << harmless;
     QTest::newRow("a screen that cannot be read") << "M_ScreenPick" << "" << orange << 0
-                                                  << "この画面からは色を拾えません.";
+                                                  << "この画面からは色を拾えません." << QMessageBox::Critical;
 }
 
 void TestMain::colorsIn()
@@ -694,6 +700,7 @@ void TestMain::colorsIn()
     QFETCH(QColor, after);
     QFETCH(int, refreshes);
     QFETCH(QString, message);
+    QFETCH(QMessageBox::Icon, icon);
     setColor(255, 128, 0);
     QGuiApplication::clipboard()->setText(clipboard);
     MessageBoxCatcher catcher;
@@ -706,6 +713,10 @@ void TestMain::colorsIn()
         QCOMPARE(catcher.boxes.first().caption, QStringLiteral("ヴィンドレ 051113"));
         QCOMPARE(catcher.boxes.first().text, message);
         QCOMPARE(catcher.boxes.first().format, Qt::PlainText);
+        QCOMPARE(catcher.boxes.first().icon, icon);
+        // A miss on the clipboard says what would have been read.
+        if (icon == QMessageBox::Information)
+            QCOMPARE(catcher.boxes.first().notes, QStringLiteral("読み取れるもの: #RGB #RRGGBB rgb() hsl() 色の名前"));
     }
     for (QWidget *window : QApplication::topLevelWidgets())
         QVERIFY2(!window->isVisible() || window == VND_MAIN, qPrintable(window->objectName()));
