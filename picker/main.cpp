@@ -147,6 +147,7 @@ void TVND_MAIN::connectHandlers()
     connectHandler(ui->M_Random, &QAction::triggered, this, &TVND_MAIN::ColorRandom);
     connectHandler(ui->M_B50u, &QAction::triggered, this, &TVND_MAIN::M_B50uClick);
     connectHandler(ui->M_B50d, &QAction::triggered, this, &TVND_MAIN::M_B50dClick);
+    connectHandler(ui->M_Contrast, &QAction::triggered, this, &TVND_MAIN::M_ContrastClick);
     connectHandler(ui->M_Exit, &QAction::triggered, this, &TVND_MAIN::M_ExitClick);
     connectHandler(ui->M_ClipTransLower, &QAction::triggered, this, &TVND_MAIN::M_ClipTransLowerClick);
     connectHandler(ui->M_AlwaysOnTop, &QAction::triggered, this, &TVND_MAIN::M_AlwaysOnTopClick);
@@ -371,6 +372,12 @@ void TVND_MAIN::M_B50dClick(QObject *)
     ui->SC_R->setValue(red >> 1);
     ui->SC_G->setValue(green >> 1);
     ui->SC_B->setValue(blue >> 1);
+}
+
+// The swatch is no stop of the Tab key; its tooltip comes to the keyboard this way.
+void TVND_MAIN::M_ContrastClick(QObject *)
+{
+    ui->Shape->showContrast();
 }
 
 void TVND_MAIN::M_AlwaysOnTopClick(QObject *)

@@ -2,7 +2,31 @@
 
 #include "picker/contrast.h"
 
+#include <QApplication>
+#include <QEvent>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
+#include <QToolTip>
+#include <QWindow>
+
+#include <algorithm>
+
+namespace {
+
+// Between the swatch and its tooltip: clear of the bevel around it.
+constexpr int kTipGap = 4;
+
+QWidget *shownTip()
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->inherits("QTipLabel") && window->isVisible())
+            return window;
+    }
+    return nullptr;
+}
+
+} // namespace
 
 Swatch::Swatch(QWidget *parent)
     : QWidget(parent)
@@ -15,9 +39,13 @@ void Swatch::setPenColor(TColor color)
 {
     if (color == m_penColor)
         return;
+    const bool shown = QToolTip::isVisible() && QToolTip::text() == toolTip();
     m_penColor = color;
     describeColor();
     update();
+    // A contrast in sight follows the colour, as the code does.
+    if (shown)
+        showContrast();
 }
 
 // A screen reader cannot see the colour; it reads it as its code. Whoever picks a
@@ -28,6 +56,43 @@ void Swatch::describeColor()
     const QString contrast = Contrast::describe(color.rgb());
     setToolTip(contrast);
     setAccessibleDescription(color.name(QColor::HexRgb).toUpper() + QLatin1Char(' ') + contrast);
+}
+
+// Qt puts a tooltip under the pointer, which on the swatch is over the code the tip
+// describes; it goes below the swatch instead, or above it where the screen ends.
+void Swatch::showContrast()
+{
+    // Chosen in a menu, the program has no window with the keyboard until the window
+    // manager gives it back, and that moment would hide a tip shown before it.
+    if (!QGuiApplication::focusWindow()) {
+        connect(
+            qApp, &QGuiApplication::focusWindowChanged, this,
+            [this](QWindow *focused) {
+                if (focused && focused == window()->windowHandle())
+                    showContrast();
+            },
+            Qt::SingleShotConnection);
+        return;
+    }
+    QToolTip::showText(mapToGlobal(QPoint(0, height())), toolTip(), this);
+    QWidget *tip = shownTip();
+    if (!tip)
+        return;
+    const QRect room = screen()->geometry();
+    QPoint place = mapToGlobal(QPoint(0, height() + kTipGap));
+    if (place.y() + tip->height() > room.bottom() + 1)
+        place = mapToGlobal(QPoint(0, -kTipGap - tip->height()));
+    place.setX(std::max(room.left(), std::min(place.x(), room.right() + 1 - tip->width())));
+    tip->move(place);
+}
+
+bool Swatch::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        showContrast();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void Swatch::paintEvent(QPaintEvent *)

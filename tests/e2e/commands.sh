@@ -154,6 +154,16 @@ check "Alt+C, Escape: 選択色 highlighted" yes "$(first_title_lit)"
 key "$W" Escape
 check "Escape again: no title highlighted" no "$(first_title_lit)"
 
+# The contrast from the keyboard: Alt+C then K, its tooltip below the swatch and the
+# code in it. A tip shown before the window has the keyboard back would vanish at once.
+key "$W" alt+c
+xdotool key k
+read -r _ tip_top < <(popup_origin)
+read -r _ swatch_foot < <(at 0 71)
+check "Alt+C, K: the contrast below the swatch" yes "$([ "${tip_top:-0}" -gt "$swatch_foot" ] && echo yes || echo "${tip_top:-none}")"
+shot contrast
+xdotool key Escape
+
 # Brightness halving from the menu: 選択色(C) opens with its first item highlighted;
 # ten steps down, past the separators, is 輝度1/2.
 key "$W" F2

@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <QWindow>
 
 class TestMain : public QObject
@@ -61,6 +62,8 @@ private slots:
     void colorsIn_data();
     void colorsIn();
     void copiedColorComesBack();
+    void contrastClearOfCode_data();
+    void contrastClearOfCode();
     void alwaysOnTop_data();
     void alwaysOnTop();
     void exitClosesWindow();
@@ -262,6 +265,7 @@ void TestMain::menus_data()
     QTest::newRow("M_Random") << "M_Random" << "ランダム色(&R)" << QKeySequence(Qt::Key_F1);
     QTest::newRow("M_B50u") << "M_B50u" << "輝度2倍" << QKeySequence();
     QTest::newRow("M_B50d") << "M_B50d" << "輝度1/2" << QKeySequence();
+    QTest::newRow("M_Contrast") << "M_Contrast" << "コントラスト比(&K)" << QKeySequence(Qt::Key_F6);
     QTest::newRow("M_Exit") << "M_Exit" << "終了(&X)" << QKeySequence();
     QTest::newRow("M_ClipTransLower") << "M_ClipTransLower" << "小文字で転送(&L)" << QKeySequence(Qt::Key_F9);
     QTest::newRow("M_AlwaysOnTop") << "M_AlwaysOnTop" << "常に最前面表示(&T)" << QKeySequence(Qt::Key_F8);
@@ -297,8 +301,8 @@ void TestMain::menus()
         }
     }
     QCOMPARE(names, (QStringList{"M_ColorDialog", "M_ScreenPick", "M_ClipBored", "M_ClipPaste", "-", "M_FormatSend",
-                                 "M_CssSend", "M_Recent", "-", "M_NegaPosi", "M_Random", "-", "M_B50u", "M_B50d", "-",
-                                 "M_Exit"}));
+                                 "M_CssSend", "M_Recent", "-", "M_NegaPosi", "M_Random", "-", "M_B50u", "M_B50d", "M_Contrast",
+                                 "-", "M_Exit"}));
     QCOMPARE(VND_MAIN->findChild<QMenu *>("M_FormatSend")->actions().size(), 13);
     QCOMPARE(VND_MAIN->findChild<QMenu *>("PopupMenu")->actions().size(), 13);
 }
@@ -733,6 +737,55 @@ void TestMain::copiedColorComesBack()
     showActive();
     QTest::keyClick(VND_MAIN, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(color(), QColor(12, 34, 56));
+}
+
+void TestMain::contrastClearOfCode_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("windowTop");
+    QTest::addColumn<bool>("below");
+
+    QTest::newRow("F6") << "F6" << 100 << true;
+    QTest::newRow("the menu's item") << "M_Contrast" << 100 << true;
+    QTest::newRow("the pointer resting on the swatch, over the code") << "pointer" << 100 << true;
+    QTest::newRow("the window partly below the screen: above the swatch") << "F6" << -1 << false;
+}
+
+// The tooltip tells the swatch's contrast beside it, never over the code it is about.
+void TestMain::contrastClearOfCode()
+{
+    QFETCH(QString, how);
+    QFETCH(int, windowTop);
+    QFETCH(bool, below);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    VND_MAIN->move(100, windowTop >= 0 ? windowTop : screen.bottom() - 100);
+    setColor(0x77, 0x77, 0x77);
+    showActive();
+    auto *swatch = VND_MAIN->findChild<Swatch *>("Shape");
+    auto *code = VND_MAIN->findChild<QLabel *>("L_Color");
+    if (how == "F6") {
+        QTest::keyClick(VND_MAIN, Qt::Key_F6);
+    } else if (how == "pointer") {
+        const QPoint over = swatch->mapFromGlobal(code->mapToGlobal(QPoint(2, 2)));
+        QHelpEvent event(QEvent::ToolTip, over, swatch->mapToGlobal(over));
+        QApplication::sendEvent(swatch, &event);
+    } else {
+        action(how)->trigger();
+    }
+    QWidget *tip = nullptr;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        tip = window->inherits("QTipLabel") && window->isVisible() ? window : tip;
+    QVERIFY(tip);
+    QCOMPARE(QToolTip::text(), QStringLiteral("コントラスト比 白地 4.47:1 (AA 大きな文字) ・ 黒地 4.68:1 (AA)"));
+    const QRect swatchOnScreen(swatch->mapToGlobal(QPoint(0, 0)), swatch->size());
+    QVERIFY(!tip->geometry().intersects(QRect(code->mapToGlobal(QPoint(0, 0)), code->size())));
+    QCOMPARE(tip->geometry().top() > swatchOnScreen.bottom(), below);
+    QCOMPARE(tip->geometry().bottom() < swatchOnScreen.top(), !below);
+    QVERIFY(screen.contains(tip->geometry()));
+    // The tip follows the colour while it is up.
+    setColor(0, 0, 0);
+    QCOMPARE(QToolTip::text(), QStringLiteral("コントラスト比 白地 21.00:1 (AAA) ・ 黒地 1.00:1"));
+    QToolTip::hideText();
 }
 
 void TestMain::alwaysOnTop_data()
