@@ -42,6 +42,8 @@ private slots:
     void menus_data();
     void menus();
     void noContextMenu();
+    void menuBarTitleLit_data();
+    void menuBarTitleLit();
     void tabOrder();
 
     void clipFormats_data();
@@ -328,6 +330,33 @@ void TestMain::noContextMenu()
         QTest::qWait(60);
         QVERIFY2(!menuOpened, qPrintable(target->objectName()));
     }
+}
+
+void TestMain::menuBarTitleLit_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("lit");
+    QTest::newRow("the pointer over 選択色, no key pressed") << "pointer" << false;
+    QTest::newRow("Alt alone: the menu bar holds the keyboard") << "Alt" << true;
+}
+
+// A title is lit for the keyboard only: a pointer passing over the bar changes nothing.
+void TestMain::menuBarTitleLit()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, lit);
+    showActive();
+    QMenuBar *bar = VND_MAIN->menuBar();
+    const QRect title = bar->actionGeometry(bar->actions().first());
+    const QImage before = bar->grab(title).toImage();
+    if (how == "pointer") {
+        QMouseEvent move(QEvent::MouseMove, title.center(), bar->mapToGlobal(title.center()), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(bar, &move);
+    } else
+        QTest::keyClick(VND_MAIN, Qt::Key_Alt);
+    QCOMPARE(bar->activeAction(), bar->actions().first());
+    QCOMPARE(bar->grab(title).toImage() != before, lit);
 }
 
 void TestMain::tabOrder()
