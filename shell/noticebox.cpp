@@ -2,7 +2,9 @@
 
 #include "shell/application.h"
 
+#include <QFontMetricsF>
 #include <QLabel>
+#include <QtMath>
 #include <QMessageBox>
 #include <QScreen>
 
@@ -10,7 +12,7 @@
 
 namespace {
 
-// What the box needs beside its text: the icon, the space after it and the margins,
+// What a box needs beside its text: the icon, the space after it and the margins,
 // with room to spare.
 constexpr int kBesideText = 100;
 
@@ -26,16 +28,21 @@ void show(const QStringList &lines, const QStringList &notes)
     // The lines may quote what others wrote (the clipboard's text), never markup.
     box.setTextFormat(Qt::PlainText);
     box.setInformativeText(notes.join(QLatin1Char('\n')));
-    // Qt makes the box as narrow as half the screen and wraps the text to fit; made as
-    // wide as the widest line, it leaves each whole, where the screen has the room.
-    if (auto *text = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))) {
-        int widest = 0;
-        for (const QString &line : lines + notes)
-            widest = std::max(widest, text->fontMetrics().horizontalAdvance(line));
-        const int room = box.screen()->availableGeometry().width() - kBesideText;
-        text->setMinimumWidth(std::min(widest, room));
-    }
+    keepLinesWhole(box);
     box.exec();
+}
+
+void keepLinesWhole(QMessageBox &box)
+{
+    auto *text = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+    if (!text)
+        return;
+    qreal widest = 0;
+    const QString all = box.text() + QLatin1Char('\n') + box.informativeText();
+    for (const QString &line : all.split(QLatin1Char('\n')))
+        widest = std::max(widest, QFontMetricsF(text->font()).horizontalAdvance(line));
+    const int room = box.screen()->availableGeometry().width() - kBesideText;
+    text->setMinimumWidth(std::min(qCeil(widest), room));
 }
 
 }

@@ -143,6 +143,9 @@ first_title_lit() {
     [ "$(count_pixels "$cx" "$cy" 60 "$menu_h" 'b >= 150 && r <= 100')" -gt 100 ] && echo yes || echo no
 }
 check "no title highlighted at first" no "$(first_title_lit)"
+xdotool mousemove $((cx + 20)) $((cy + menu_h / 2)); sleep 0.3
+check "the pointer over 選択色, no key: no title highlighted" no "$(first_title_lit)"
+xdotool mousemove 0 0
 key "$W" alt
 shot menu-bar-alt
 check "Alt alone: 選択色 highlighted" yes "$(first_title_lit)"

@@ -42,8 +42,6 @@ private slots:
     void menus_data();
     void menus();
     void noContextMenu();
-    void menuBarTitleLit_data();
-    void menuBarTitleLit();
     void tabOrder();
 
     void clipFormats_data();
@@ -330,33 +328,6 @@ void TestMain::noContextMenu()
         QTest::qWait(60);
         QVERIFY2(!menuOpened, qPrintable(target->objectName()));
     }
-}
-
-void TestMain::menuBarTitleLit_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<bool>("lit");
-    QTest::newRow("the pointer over 選択色, no key pressed") << "pointer" << false;
-    QTest::newRow("Alt alone: the menu bar holds the keyboard") << "Alt" << true;
-}
-
-// A title is lit for the keyboard only: a pointer passing over the bar changes nothing.
-void TestMain::menuBarTitleLit()
-{
-    QFETCH(QString, how);
-    QFETCH(bool, lit);
-    showActive();
-    QMenuBar *bar = VND_MAIN->menuBar();
-    const QRect title = bar->actionGeometry(bar->actions().first());
-    const QImage before = bar->grab(title).toImage();
-    if (how == "pointer") {
-        QMouseEvent move(QEvent::MouseMove, title.center(), bar->mapToGlobal(title.center()), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(bar, &move);
-    } else
-        QTest::keyClick(VND_MAIN, Qt::Key_Alt);
-    QCOMPARE(bar->activeAction(), bar->actions().first());
-    QCOMPARE(bar->grab(title).toImage() != before, lit);
 }
 
 void TestMain::tabOrder()
@@ -701,29 +672,23 @@ void TestMain::colorsIn_data()
     QTest::addColumn<QColor>("after");
     QTest::addColumn<int>("refreshes");
     QTest::addColumn<QString>("message");
-    QTest::addColumn<QMessageBox::Icon>("icon");
     const QColor orange(255, 128, 0);
     const QString notAColour = QStringLiteral("クリップボードの文字列は\n色として読み取れません.\n「%1」");
     const QString noText = QStringLiteral("クリップボードに文字列がありません.");
-    const QMessageBox::Icon harmless = QMessageBox::Information;
 
-    QTest::newRow("a new colour") << "M_ClipPaste" << "rgb(1 2 3)" << QColor(1, 2, 3) << 3 << "" << QMessageBox::NoIcon;
-    QTest::newRow("one component new") << "M_ClipPaste" << "color: #ff8001;" << QColor(255, 128, 1) << 1 << ""
-                                       << QMessageBox::NoIcon;
-    QTest::newRow("the same colour") << "M_ClipPaste" << "\n#FF8000\n" << orange << 0 << "" << QMessageBox::NoIcon;
-    QTest::newRow("empty") << "M_ClipPaste" << "" << orange << 0 << noText << harmless;
-    QTest::newRow("whitespace") << "M_ClipPaste" << " \n\t" << orange << 0 << noText << harmless;
-    QTest::newRow("not a colour") << "M_ClipPaste" << "the colour red" << orange << 0 << notAColour.arg("the colour red")
-                                  << harmless;
+    QTest::newRow("a new colour") << "M_ClipPaste" << "rgb(1 2 3)" << QColor(1, 2, 3) << 3 << "";
+    QTest::newRow("one component new") << "M_ClipPaste" << "color: #ff8001;" << QColor(255, 128, 1) << 1 << "";
+    QTest::newRow("the same colour") << "M_ClipPaste" << "\n#FF8000\n" << orange << 0 << "";
+    QTest::newRow("empty") << "M_ClipPaste" << "" << orange << 0 << noText;
+    QTest::newRow("whitespace") << "M_ClipPaste" << " \n\t" << orange << 0 << noText;
+    QTest::newRow("not a colour") << "M_ClipPaste" << "the colour red" << orange << 0 << notAColour.arg("the colour red");
     QTest::newRow("line breaks shown as spaces") << "M_ClipPaste" << " red\n\ngreen " << orange << 0
-                                                 << notAColour.arg("red green") << harmless;
-    QTest::newRow("markup shown as it is") << "M_ClipPaste" << "<b>red</b>" << orange << 0
-                                           << notAColour.arg("<b>red</b>") << harmless;
+                                                 << notAColour.arg("red green");
+    QTest::newRow("markup shown as it is") << "M_ClipPaste" << "<b>red</b>" << orange << 0 << notAColour.arg("<b>red</b>");
     QTest::newRow("the first 40 of a long text") << "M_ClipPaste" << QString(300, QLatin1Char('a')) << orange << 0
-                                                 << notAColour.arg(QString(40, QLatin1Char('a')) + QChar(0x2026))
-                                                 << harmless;
+                                                 << notAColour.arg(QString(40, QLatin1Char('a')) + QChar(0x2026));
     QTest::newRow("a screen that cannot be read") << "M_ScreenPick" << "" << orange << 0
-                                                  << "この画面からは色を拾えません." << QMessageBox::Critical;
+                                                  << "この画面からは色を拾えません.";
 }
 
 void TestMain::colorsIn()
@@ -733,10 +698,17 @@ void TestMain::colorsIn()
     QFETCH(QColor, after);
     QFETCH(int, refreshes);
     QFETCH(QString, message);
-    QFETCH(QMessageBox::Icon, icon);
     setColor(255, 128, 0);
     QGuiApplication::clipboard()->setText(clipboard);
     MessageBoxCatcher catcher;
+    QStringList broken;
+    // A label that broke a line needs more height at its width than unbroken.
+    catcher.inspect = [&broken](QMessageBox *box) {
+        for (QLabel *label : box->findChildren<QLabel *>()) {
+            if (label->heightForWidth(label->width()) > label->heightForWidth(QWIDGETSIZE_MAX))
+                broken << label->text();
+        }
+    };
     QSignalSpy spy(action("M_Clip13"), &QAction::changed);
     action(command)->trigger();
     QCOMPARE(color(), after);
@@ -746,10 +718,12 @@ void TestMain::colorsIn()
         QCOMPARE(catcher.boxes.first().caption, QStringLiteral("ヴィンドレ 051113"));
         QCOMPARE(catcher.boxes.first().text, message);
         QCOMPARE(catcher.boxes.first().format, Qt::PlainText);
-        QCOMPARE(catcher.boxes.first().icon, icon);
-        // A miss on the clipboard says what would have been read.
-        if (icon == QMessageBox::Information)
-            QCOMPARE(catcher.boxes.first().notes, QStringLiteral("読み取れるもの: #RGB #RRGGBB rgb() hsl() 色の名前"));
+        // A miss on the clipboard is harmless and says what is read, each line whole (at
+        // 150 and 200 % too, tests/CMakeLists.txt).
+        const bool miss = command == "M_ClipPaste";
+        QCOMPARE(catcher.boxes.first().icon, miss ? QMessageBox::Information : QMessageBox::Critical);
+        QCOMPARE(catcher.boxes.first().notes, miss ? QStringLiteral("読み取れるもの: #RGB #RRGGBB rgb() hsl() 色の名前") : QString());
+        QCOMPARE(broken, QStringList());
     }
     for (QWidget *window : QApplication::topLevelWidgets())
         QVERIFY2(!window->isVisible() || window == VND_MAIN, qPrintable(window->objectName()));
@@ -771,35 +745,28 @@ void TestMain::copiedColorComesBack()
 void TestMain::contrastClearOfCode_data()
 {
     QTest::addColumn<QString>("how");
-    QTest::addColumn<int>("windowTop");
     QTest::addColumn<bool>("below");
-
-    QTest::newRow("F6") << "F6" << 100 << true;
-    QTest::newRow("the menu's item") << "M_Contrast" << 100 << true;
-    QTest::newRow("the pointer resting on the swatch, over the code") << "pointer" << 100 << true;
-    QTest::newRow("the window partly below the screen: above the swatch") << "F6" << -1 << false;
+    QTest::newRow("F6") << "F6" << true;
+    QTest::newRow("the pointer resting on the code") << "pointer" << true;
+    QTest::newRow("the window partly below the screen: above the swatch") << "F6" << false;
 }
 
-// The tooltip tells the swatch's contrast beside it, never over the code it is about.
+// The tooltip tells the swatch's contrast beside it, never over the code it is about,
+// and follows the colour while it is up.
 void TestMain::contrastClearOfCode()
 {
     QFETCH(QString, how);
-    QFETCH(int, windowTop);
     QFETCH(bool, below);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    VND_MAIN->move(100, windowTop >= 0 ? windowTop : screen.bottom() - 100);
+    VND_MAIN->move(100, below ? 100 : screen.bottom() - 100);
     setColor(0x77, 0x77, 0x77);
     showActive();
     auto *swatch = VND_MAIN->findChild<Swatch *>("Shape");
-    auto *code = VND_MAIN->findChild<QLabel *>("L_Color");
     if (how == "F6") {
         QTest::keyClick(VND_MAIN, Qt::Key_F6);
-    } else if (how == "pointer") {
-        const QPoint over = swatch->mapFromGlobal(code->mapToGlobal(QPoint(2, 2)));
-        QHelpEvent event(QEvent::ToolTip, over, swatch->mapToGlobal(over));
-        QApplication::sendEvent(swatch, &event);
     } else {
-        action(how)->trigger();
+        QHelpEvent event(QEvent::ToolTip, QPoint(20, 30), swatch->mapToGlobal(QPoint(20, 30)));
+        QApplication::sendEvent(swatch, &event);
     }
     QWidget *tip = nullptr;
     for (QWidget *window : QApplication::topLevelWidgets())
@@ -807,11 +774,8 @@ void TestMain::contrastClearOfCode()
     QVERIFY(tip);
     QCOMPARE(QToolTip::text(), QStringLiteral("コントラスト比 白地 4.47:1 (AA 大きな文字) ・ 黒地 4.68:1 (AA)"));
     const QRect swatchOnScreen(swatch->mapToGlobal(QPoint(0, 0)), swatch->size());
-    QVERIFY(!tip->geometry().intersects(QRect(code->mapToGlobal(QPoint(0, 0)), code->size())));
+    QVERIFY(!tip->geometry().intersects(swatchOnScreen) && screen.contains(tip->geometry()));
     QCOMPARE(tip->geometry().top() > swatchOnScreen.bottom(), below);
-    QCOMPARE(tip->geometry().bottom() < swatchOnScreen.top(), !below);
-    QVERIFY(screen.contains(tip->geometry()));
-    // The tip follows the colour while it is up.
     setColor(0, 0, 0);
     QCOMPARE(QToolTip::text(), QStringLiteral("コントラスト比 白地 21.00:1 (AAA) ・ 黒地 1.00:1"));
     QToolTip::hideText();
