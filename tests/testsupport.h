@@ -5,9 +5,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QLabel>
 #include <QTimer>
-
-#include <functional>
 
 // Collects the error boxes that appear while a test runs, closing each one as soon
 // as it is up, so code that shows them can run unattended: by the button whose text
@@ -22,6 +21,8 @@ public:
         QString notes;
         QMessageBox::Icon icon;
         Qt::TextFormat format;
+        // The texts of its labels that broke a line.
+        QStringList broken;
     };
 
     explicit MessageBoxCatcher(QObject *parent = nullptr)
@@ -32,9 +33,12 @@ public:
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (!box || !box->isVisible())
                 return;
-            boxes.append({box->windowTitle(), box->text(), box->informativeText(), box->icon(), box->textFormat()});
-            if (inspect)
-                inspect(box);
+            boxes.append({box->windowTitle(), box->text(), box->informativeText(), box->icon(), box->textFormat(), {}});
+            // A label that broke a line needs more height at its width than unbroken.
+            for (QLabel *label : box->findChildren<QLabel *>()) {
+                if (label->heightForWidth(label->width()) > label->heightForWidth(QWIDGETSIZE_MAX))
+                    boxes.last().broken << label->text();
+            }
             for (QAbstractButton *button : box->buttons()) {
                 if (!press.isEmpty() && button->text() == press) {
                     button->click();
@@ -48,8 +52,6 @@ public:
 
     QList<Box> boxes;
     QString press;
-    // Looks at each box as it is shown, before it closes.
-    std::function<void(QMessageBox *)> inspect;
 
 private:
     QTimer m_timer;

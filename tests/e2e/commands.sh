@@ -7,7 +7,7 @@ start_display
 # would start one and note its address in the home): the program stores nothing there.
 APP_HOME=$WORK/home
 mkdir -p "$APP_HOME"
-# $@: variables to set; the locale is the caller's ("C" or none at all in CI) unless set.
+# $@: variables to set, such as the locale.
 run_app() { start_app env -u XDG_CONFIG_HOME HOME="$APP_HOME" "$@" dbus-run-session --; }
 run_app
 xdotool windowactivate --sync "$MAIN_WIN" 2>/dev/null || true
@@ -111,7 +111,7 @@ check "F8 sets _NET_WM_STATE_ABOVE" "yes" "$(xprop -id "$W" _NET_WM_STATE | grep
 check "F8 keeps the window in place" "$fx $fy" "$(frame_origin "$W")"
 # The colour dialog stays in front of a window that is on top.
 key "$W" F3
-dialog=$(wait_window "$COLOR_DIALOG" || true)
+dialog=$(wait_window "色を選択" || true)
 check "F3 opens the colour dialog, captioned in Japanese" "yes" "$([ -n "$dialog" ] && echo yes || echo no)"
 # The custom colours of the chooser, on the screen.
 custom_colours() {
@@ -157,8 +157,7 @@ check "Alt+C, Escape: 選択色 highlighted" yes "$(first_title_lit)"
 key "$W" Escape
 check "Escape again: no title highlighted" no "$(first_title_lit)"
 
-# The contrast from the keyboard: Alt+C then K, its tooltip below the swatch and the
-# code in it. A tip shown before the window has the keyboard back would vanish at once.
+# The contrast from the keyboard, its tooltip below the swatch and the code in it.
 key "$W" alt+c
 xdotool key k
 read -r _ tip_top < <(popup_origin)
@@ -191,7 +190,7 @@ check "nothing stored in the home" "" "$(find "$APP_HOME" -mindepth 1)"
 run_app LANGUAGE=de:en
 W=$MAIN_WIN
 key "$W" F3
-dialog=$(wait_window "$COLOR_DIALOG" || true)
+dialog=$(wait_window "色を選択" || true)
 check "custom colours white at the next start, in Japanese under LANGUAGE=de" "${white_customs:-none}" "$([ -n "$dialog" ] && custom_colours "$dialog")"
 xdotool key Escape
 sleep 0.3

@@ -118,9 +118,6 @@ start_app() {
     }
 }
 
-# The colour dialog's caption: Qt's own Japanese, whatever the locale.
-COLOR_DIALOG=色を選択
-
 # Waits for a visible window with exactly this name; prints its id.
 wait_window() {
     local name=$1 id
