@@ -101,7 +101,7 @@ TVND_MAIN::TVND_MAIN(QWidget *owner)
     // Each setting takes effect as soon as it is read; a scroll bar clamps its value
     // and refreshes the display when it really changes.
     {
-        TIniFile settings(m_settingsLocation.pathForReading());
+        TIniFile settings(m_settingsLocation, SettingsLocation::Use::Reading);
         // Where the compositor places the window, a stored place means nothing.
         if (WindowPlacement::positionKnown()) {
             const int left = settings.readInteger("Main", "X", 100);
@@ -413,7 +413,7 @@ void TVND_MAIN::FormClose(QObject *, TCloseAction &Action)
         // All six keys reach the file together or not at all, in the place chosen at
         // the start: one that no longer takes them is a failure, not a reason to
         // put them somewhere else.
-        TIniFile settings(m_settingsLocation.pathForWriting());
+        TIniFile settings(m_settingsLocation, SettingsLocation::Use::Writing);
         // A place the program cannot know is not saved, nor one the window manager
         // chose instead of it and the user kept: the one stored stays as it is.
         if (WindowPlacement::positionKnown() && !WindowPlacement::placedElsewhere(this)) {

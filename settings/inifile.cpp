@@ -310,6 +310,12 @@ TIniFile::TIniFile(const QByteArray &localFileName)
 {
 }
 
+TIniFile::TIniFile(const SettingsLocation &location, SettingsLocation::Use use)
+    : m_fileName(location.shownPath())
+    , m_file(location.file(use))
+{
+}
+
 TIniFile::~TIniFile() = default;
 
 int TIniFile::readInteger(const QByteArray &section, const QByteArray &key, int defaultValue)
@@ -399,7 +405,8 @@ bool TIniFile::replaceFile(const QByteArray &bytes)
 IniDocument &TIniFile::document()
 {
     if (!m_document) {
-        m_file = std::make_unique<ResolvedFile>(m_localFileName);
+        if (!m_file)
+            m_file = std::make_unique<ResolvedFile>(m_localFileName);
         QByteArray bytes;
         const Reading reading = readFile(*m_file, bytes, m_original, m_originalAcl);
         if (reading != Reading::Read)
