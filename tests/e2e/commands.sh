@@ -163,7 +163,6 @@ xdotool key k
 read -r _ tip_top < <(popup_origin)
 read -r _ swatch_foot < <(at 0 71)
 check "Alt+C, K: the contrast below the swatch" yes "$([ "${tip_top:-0}" -gt "$swatch_foot" ] && echo yes || echo "${tip_top:-none}")"
-shot contrast
 xdotool key Escape
 
 # Brightness halving from the menu: 選択色(C) opens with its first item highlighted;
