@@ -114,7 +114,7 @@ TVND_MAIN::TVND_MAIN(QWidget *owner)
         ui->SC_G->setValue(settings.readInteger("Main", "ColorG", 0));
         ui->SC_B->setValue(settings.readInteger("Main", "ColorB", 0));
         ui->M_ClipTransLower->setChecked(settings.readBool("Main", "ClipTransLower", false));
-        m_recent = RecentColors::read(settings);
+        m_recent.read(settings);
     }
 
     ColorChange(nullptr);
@@ -257,7 +257,7 @@ void TVND_MAIN::M_ClipPasteClick(QObject *)
 
 void TVND_MAIN::RecentAdd(QRgb color)
 {
-    m_recent = RecentColors::added(m_recent, color);
+    m_recent.add(color);
     m_recentStale = true;
 }
 
@@ -269,17 +269,18 @@ void TVND_MAIN::RecentMenuShow(QObject *)
         return;
     m_recentStale = false;
     const QList<QAction *> items = ui->M_Recent->actions();
+    const QList<QRgb> &colors = m_recent.colors();
     for (int n = 0; n < RecentColors::Most; ++n) {
         QAction *item = items.at(n);
-        item->setVisible(n < m_recent.size());
-        if (n >= m_recent.size())
+        item->setVisible(n < colors.size());
+        if (n >= colors.size())
             continue;
-        item->setText(QColor(m_recent.at(n)).name().toUpper());
-        item->setIcon(RecentColors::icon(m_recent.at(n)));
-        item->setData(m_recent.at(n));
+        item->setText(QColor(colors.at(n)).name().toUpper());
+        item->setIcon(RecentColors::icon(colors.at(n)));
+        item->setData(colors.at(n));
     }
-    ui->M_RecentNone->setVisible(m_recent.isEmpty());
-    ui->M_RecentClear->setEnabled(!m_recent.isEmpty());
+    ui->M_RecentNone->setVisible(colors.isEmpty());
+    ui->M_RecentClear->setEnabled(!colors.isEmpty());
 }
 
 // A colour chosen again is set, not copied: the list stays in its order.
@@ -425,7 +426,7 @@ void TVND_MAIN::FormClose(QObject *, TCloseAction &Action)
         settings.writeInteger("Main", "ColorG", ui->SC_G->value());
         settings.writeInteger("Main", "ColorB", ui->SC_B->value());
         settings.writeBool("Main", "ClipTransLower", ui->M_ClipTransLower->isChecked());
-        RecentColors::write(settings, m_recent);
+        m_recent.write(settings);
         settings.updateFile();
         return;
     } catch (const Exception &e) {
