@@ -4,9 +4,9 @@
 
 #include <QFontMetricsF>
 #include <QLabel>
-#include <QtMath>
 #include <QMessageBox>
 #include <QScreen>
+#include <QtMath>
 
 #include <algorithm>
 
