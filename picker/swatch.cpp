@@ -3,6 +3,7 @@
 #include "picker/contrast.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPainter>
@@ -74,7 +75,13 @@ void Swatch::showContrast()
             Qt::SingleShotConnection);
         return;
     }
-    QToolTip::showText(mapToGlobal(QPoint(0, height())), toolTip(), this);
+    // A tip that comes or moves under the pointer takes it from the window, which hides
+    // the tip at once: Qt shows it beside the point given, below the swatch if the
+    // pointer is on it, else beside the pointer (which the keyboard leaves anywhere),
+    // and it moves beside the swatch only where the pointer is not.
+    const QPoint pointer = QCursor::pos();
+    const bool onSwatch = rect().contains(mapFromGlobal(pointer));
+    QToolTip::showText(onSwatch ? mapToGlobal(QPoint(0, height())) : pointer, toolTip(), this);
     QWidget *tip = shownTip();
     if (!tip)
         return;
@@ -83,7 +90,8 @@ void Swatch::showContrast()
     if (place.y() + tip->height() > room.bottom() + 1)
         place = mapToGlobal(QPoint(0, -kTipGap - tip->height()));
     place.setX(std::max(room.left(), std::min(place.x(), room.right() + 1 - tip->width())));
-    tip->move(place);
+    if (!QRect(place, tip->size()).contains(pointer))
+        tip->move(place);
 }
 
 bool Swatch::event(QEvent *event)

@@ -157,7 +157,12 @@ check "Alt+C, Escape: 選択色 highlighted" yes "$(first_title_lit)"
 key "$W" Escape
 check "Escape again: no title highlighted" no "$(first_title_lit)"
 
-# The contrast from the keyboard, its tooltip below the swatch and the code in it.
+# The contrast from the keyboard, its tooltip below the swatch and the code in it; with
+# the pointer where the tip would go, beside the pointer.
+xdotool mousemove $(at 300 80); sleep 0.3
+key "$W" F6
+check "F6, the pointer where the tip would go: the tip stays up" yes "$([ -n "$(popup_origin)" ] && echo yes || echo no)"
+xdotool mousemove 0 0; sleep 0.5
 key "$W" alt+c
 xdotool key k
 read -r _ tip_top < <(popup_origin)
