@@ -15,6 +15,7 @@
 #include "shell/exceptiondisplay.h"
 #include "shell/guard.h"
 #include "shell/menubarstyle.h"
+#include "shell/noticebox.h"
 #include "settings/inifile.h"
 #include "shell/quitrequest.h"
 #include "shell/randomsource.h"
@@ -52,6 +53,18 @@ void placeInside(QLabel *label, const QWidget *swatch, int left)
 {
     const int lastLeft = swatch->geometry().right() + 1 - kCodeMargin - label->width();
     label->move(std::min(left, lastLeft), label->y());
+}
+
+// A text that is no colour is no failure: the box tells so, with what the program
+// reads, and a reason first where one is known (a text that is a colour only in its
+// place in a style sheet).
+void refuseClipboard(const QStringList &lines, const QString &reason = QString())
+{
+    QStringList notes;
+    if (!reason.isEmpty())
+        notes << reason;
+    notes << QStringLiteral("読み取れるもの: #RGB #RRGGBB rgb() hsl() 色の名前");
+    NoticeBox::show(lines, notes);
 }
 
 } // namespace
@@ -134,6 +147,7 @@ void TVND_MAIN::connectHandlers()
     connectHandler(ui->M_Random, &QAction::triggered, this, &TVND_MAIN::ColorRandom);
     connectHandler(ui->M_B50u, &QAction::triggered, this, &TVND_MAIN::M_B50uClick);
     connectHandler(ui->M_B50d, &QAction::triggered, this, &TVND_MAIN::M_B50dClick);
+    connectHandler(ui->M_Contrast, &QAction::triggered, this, &TVND_MAIN::M_ContrastClick);
     connectHandler(ui->M_Exit, &QAction::triggered, this, &TVND_MAIN::M_ExitClick);
     connectHandler(ui->M_ClipTransLower, &QAction::triggered, this, &TVND_MAIN::M_ClipTransLowerClick);
     connectHandler(ui->M_AlwaysOnTop, &QAction::triggered, this, &TVND_MAIN::M_AlwaysOnTopClick);
@@ -225,13 +239,17 @@ void TVND_MAIN::M_ClipPasteClick(QObject *)
 {
     const std::optional<QString> text = ClipboardText::read(ColorText::MaxLength);
     const QString shown = text ? text->simplified() : QString();
-    if (shown.isEmpty())
-        throw Exception(QStringLiteral("クリップボードに文字列がありません"));
+    if (shown.isEmpty()) {
+        refuseClipboard({QStringLiteral("クリップボードに文字列がありません.")});
+        return;
+    }
     const std::optional<QRgb> color = ColorText::read(*text);
     if (!color) {
         constexpr int kShownLength = 40;
         const QString beginning = shown.size() > kShownLength ? shown.left(kShownLength) + QChar(0x2026) : shown;
-        throw Exception(QStringLiteral("クリップボードの文字列「%1」は色として読み取れません").arg(beginning));
+        refuseClipboard({QStringLiteral("クリップボードの文字列は"), QStringLiteral("色として読み取れません."),
+                         QStringLiteral("「%1」").arg(beginning)});
+        return;
     }
     setComponents(*color);
     RecentAdd(*color);
@@ -355,6 +373,12 @@ void TVND_MAIN::M_B50dClick(QObject *)
     ui->SC_R->setValue(red >> 1);
     ui->SC_G->setValue(green >> 1);
     ui->SC_B->setValue(blue >> 1);
+}
+
+// The swatch is no stop of the Tab key; its tooltip comes to the keyboard this way.
+void TVND_MAIN::M_ContrastClick(QObject *)
+{
+    ui->Shape->showContrast();
 }
 
 void TVND_MAIN::M_AlwaysOnTopClick(QObject *)

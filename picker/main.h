@@ -49,6 +49,7 @@ public:
     void M_RecentClick(QObject *Sender);
     void M_RecentClearClick(QObject *Sender);
     void RecentMenuShow(QObject *Sender);
+    void M_ContrastClick(QObject *Sender);
 
     ColorDialog *colorDialog() const { return m_colorDialog; }
 

@@ -15,7 +15,12 @@ public:
     TColor penColor() const { return m_penColor; }
     void setPenColor(TColor color);
 
+    // The tooltip, the colour's contrast, shown beside the swatch: where the pointer
+    // rests on it, and when the keyboard asks.
+    void showContrast();
+
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:

@@ -23,8 +23,9 @@ QString help(const QString &settingsPath)
                "-style ...).\n"
                "\n"
                "Keys: F1 random colour, F2 negative, F3 colour dialog, F4 pick a colour from the\n"
-               "screen, F5 copy the colour code, Ctrl+V take a colour from the clipboard, F8 keep\n"
-               "the window on top, F9 switch copying in lower case on or off.\n"
+               "screen, F5 copy the colour code, F6 show its contrast, Ctrl+V take a colour from\n"
+               "the clipboard, F8 keep the window on top, F9 switch copying in lower case on or\n"
+               "off.\n"
                "\n"
                "F4 turns the pointer into a cross with a loupe beside it: a click or Enter takes\n"
                "the pixel under it, the arrow keys move it by one screen pixel, Escape or a right\n"
@@ -33,19 +34,15 @@ QString help(const QString &settingsPath)
                "\n"
                "In the menu 選択色, Alt+C then S copies the colour as rgb(), hsl(), #RGB or its\n"
                "CSS name; Alt+C then H lists the last 16 colours copied or taken in, to set one\n"
-               "again. The swatch's tooltip gives its contrast on white and on black.\n"
+               "again. The swatch's tooltip, and F6 or Alt+C then K, give its contrast ratio on\n"
+               "white and on black, marked AAA from 7:1, AA from 4.5:1 and AA for large text\n"
+               "from 3:1.\n"
                "\n"
                "The window's place, the colour, the lower-case option ([Main] X, Y, ColorR,\n"
                "ColorG, ColorB, ClipTransLower) and the recent colours ([History]) are kept in\n"
-               "  %1\n"
-               "An installed copy, one whose desktop entry lies in ../share/applications/ seen\n"
-               "from its folder (as cmake --install and the package put it), keeps each user's\n"
-               "file in $XDG_CONFIG_HOME/vindre/ (by default ~/.config/vindre/), root's too.\n"
-               "Any other copy keeps the file beside itself when it is this user's to write\n"
-               "or to replace there, and else in $XDG_CONFIG_HOME/vindre/ as well. Where\n"
-               "XDG_CONFIG_HOME or HOME lead into another user's folder (sudo -E), the home\n"
-               "of this user's account is used instead.\n")
-        .arg(kept);
+               "  %1\n")
+               .arg(kept)
+        + CommandLine::settingsRules();
 }
 
 } // namespace

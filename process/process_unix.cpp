@@ -1,109 +1,67 @@
-// The process at the top of the program: it answers the command line, picks the
-// display, creates the two windows, runs the event loop and, at the end, leaves the
-// copied text on the clipboard. The windows (picker/, about/) stand below it, and
-// below them the ground: shell/, the glue to the toolkit, and settings/, the settings
-// file. Each layer includes only the ones below it.
-#include "process/process.h"
+#include "process/process_p.h"
 
-#include "about/about.h"
-#include "picker/main.h"
 #include "process/clipboardkeeper.h"
-#include "process/commandline.h"
 #include "process/displaychoice.h"
 #include "process/ownenvironment.h"
-#include "settings/settingslocation.h"
-#include "shell/application.h"
 #include "shell/clipboardtext.h"
-#include "shell/exception.h"
-#include "shell/exceptiondisplay.h"
-#include "shell/quitrequest.h"
 
-#include <QApplication>
-#include <QIcon>
-#include <QPixmap>
+#include <QGuiApplication>
 #include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
-
-// The window icon as C data: read straight from memory, with no image plugin looked for.
-#include "resources/vindre.xpm"
+#include <memory>
 
 namespace {
 
-// --help and --version answer without a window, even where no display is.
-std::optional<int> answerCommandLine(int argc, char *argv[])
-{
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    const std::optional<CommandLine::Answer> answer =
-        CommandLine::answer(arguments, SettingsLocation().shownPath());
-    if (!answer)
-        return std::nullopt;
-    std::fwrite(answer->text.constData(), 1, answer->text.size(), stdout);
-    return answer->exitCode;
-}
-
-// Qt's own dialogs (the colour chooser, the message box buttons) in the user's language.
-void installQtTranslations(QApplication &app)
-{
-    auto *translator = new QTranslator(&app);
-    if (translator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(translator);
-}
+// The display chosen before Qt starts; Qt keeps the arguments it hands over.
+std::unique_ptr<DisplayChoice> g_display;
 
 } // namespace
 
 namespace Process {
 
-int run(int argc, char *argv[])
+std::optional<int> beforeAll(int argc, char *argv[])
 {
     if (ClipboardKeeper::isKeeperCommand(argc, argv))
         return ClipboardKeeper::runKeeperCommand(argc, argv);
     OwnEnvironment::adopt();
-    if (const std::optional<int> exitCode = answerCommandLine(argc, argv))
-        return *exitCode;
+    return std::nullopt;
+}
+
+std::optional<int> beforeToolkit(int &argc, char **&argv)
+{
     // Where Qt cannot connect it aborts, leaving a core file; say what is wrong instead.
-    DisplayChoice display(argc, argv);
-    if (!display.found()) {
-        std::fputs(display.missingMessage().constData(), stderr);
+    g_display = std::make_unique<DisplayChoice>(argc, argv);
+    if (!g_display->found()) {
+        std::fputs(g_display->missingMessage().constData(), stderr);
         return EXIT_FAILURE;
     }
+    argc = g_display->argc();
+    argv = g_display->argv();
+    return std::nullopt;
+}
 
-    QApplication app(display.argc(), display.argv());
-    ClipboardText::setDisplay(display.display());
+void toolkitStarted()
+{
+    ClipboardText::setDisplay(g_display->display());
     QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Vindre"));
-    QApplication::setWindowIcon(QIcon(QPixmap(vindre)));
-    Application::installFont();
-    installQtTranslations(app);
+}
 
-    try {
-        Application::setTitle(Application::defaultTitle());
-        Application::createForm(VND_MAIN);
-        Application::setMainWindow(VND_MAIN);
-        Application::createForm(VND_ABOUT);
-    } catch (const Exception &e) {
-        ExceptionDisplay::show(e.message());
-        Application::destroyForm(VND_ABOUT);
-        Application::destroyForm(VND_MAIN);
-        return 0;
-    }
-
-    // SIGTERM, SIGHUP, SIGINT and the session's end close the main window as a user would.
-    QuitRequest quitRequest(VND_MAIN);
-    VND_MAIN->show();
-    app.exec();
+void loopEnded()
+{
     // Copied text stays on the clipboard after the program has ended.
-    ClipboardKeeper::startIfNeeded(display.display());
+    ClipboardKeeper::startIfNeeded(g_display->display());
+}
 
-    Application::destroyForm(VND_ABOUT);
-    Application::destroyForm(VND_MAIN);
-    return 0;
+void writeAnswer(const QByteArray &text)
+{
+    std::fwrite(text.constData(), 1, text.size(), stdout);
+}
+
+QString qtTranslationsFolder()
+{
+    return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
 }
 
 }

@@ -3,16 +3,16 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
-#include <QWindow>
 
 #include <optional>
 
-// The screen's own pixels and the pointer on X11, in screen pixels on the root window
-// that spans every monitor. Qt speaks of both in its scaled pixels, in which at 200 %
-// only every other screen pixel can be named.
+// The screen's own pixels and the pointer, in screen pixels: on X11 those of the root
+// window that spans every monitor, on Windows those of the virtual desktop (the
+// program is aware of each monitor's own scale). Qt speaks of both in its scaled
+// pixels, in which at 200 % only every other screen pixel can be named.
 namespace ScreenPixels {
 
-// The screen can be read: the program runs on an X server.
+// The screen can be read: the program runs on an X server, or on Windows.
 bool available();
 
 std::optional<QPoint> pointer();
@@ -20,17 +20,13 @@ std::optional<QPoint> pointer();
 // The pointer leaves for that screen pixel (the server keeps it on the screens).
 void movePointer(QPoint position);
 
-// Every pointer event goes to that window wherever the pointer is, and the window's
-// cursor shows over every monitor; false, and nothing held, when another program
-// holds the pointer. (Qt's own grab reports success even then.)
-bool holdPointer(WId window);
-void releasePointer();
-
 // What the screen shows in that rectangle, opaque; where it reaches beyond the
 // screen, black. A null image where the screen cannot be read.
 QImage read(const QRect &rectangle);
 
 // Where a screen pixel lies in the program's pixels, on the monitor that holds it.
 QPointF fromScreen(QPoint position);
+// The screen pixel at a place in the program's pixels: the inverse of fromScreen().
+QPoint toScreen(QPointF position);
 
 }

@@ -1,7 +1,6 @@
 #include "shell/screenpixels.h"
 
 #include <QGuiApplication>
-#include <QScreen>
 
 #include <windows.h>
 
@@ -60,32 +59,6 @@ void movePointer(QPoint position)
         SetCursorPos(position.x(), position.y());
 }
 
-bool holdPointer(WId window)
-{
-    const HWND hwnd = reinterpret_cast<HWND>(window);
-    if (!onWindows() || !hwnd)
-        return false;
-    // A button held down in another program, dragging there: its window has the
-    // mouse, and taking it away would break that drag.
-    GUITHREADINFO foreground = {};
-    foreground.cbSize = sizeof foreground;
-    if (GetGUIThreadInfo(0, &foreground) && foreground.hwndCapture
-        && GetWindowThreadProcessId(foreground.hwndCapture, nullptr) != GetCurrentThreadId())
-        return false;
-    SetCapture(hwnd);
-    if (GetCapture() != hwnd)
-        return false;
-    // Windows asks a window that holds the mouse for no cursor: have it set its own now.
-    SendMessageW(hwnd, WM_SETCURSOR, WPARAM(hwnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    return true;
-}
-
-void releasePointer()
-{
-    if (onWindows() && GetCapture())
-        ReleaseCapture();
-}
-
 QImage read(const QRect &rectangle)
 {
     if (!onWindows() || rectangle.isEmpty())
@@ -136,19 +109,6 @@ QImage read(const QRect &rectangle)
     if (bitmap)
         DeleteObject(bitmap);
     return copied ? image : QImage();
-}
-
-QPointF fromScreen(QPoint position)
-{
-    // Qt scales each monitor about its top-left corner, which stays where it is.
-    for (QScreen *screen : QGuiApplication::screens()) {
-        const QRect logical = screen->geometry();
-        const QRect native(logical.topLeft(), logical.size() * screen->devicePixelRatio());
-        if (native.contains(position))
-            return QPointF(logical.topLeft()) + QPointF(position - logical.topLeft()) / screen->devicePixelRatio();
-    }
-    const QScreen *primary = QGuiApplication::primaryScreen();
-    return primary ? QPointF(position) / primary->devicePixelRatio() : QPointF(position);
 }
 
 }

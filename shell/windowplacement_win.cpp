@@ -60,9 +60,10 @@ public:
 
     ~Placement() override { steer(false); }
 
-    void ask(const QPoint &corner)
+    void ask(const QPoint &corner, const QPoint &qtCorner)
     {
         m_asked = corner;
+        m_qtCorner = qtCorner;
         m_landed.reset();
         if (m_window->isVisible() && m_window->windowHandle()->isExposed()) {
             place();
@@ -95,6 +96,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Show && watched == m_window) {
+            // Moved since by the program's own code: that place stands.
+            if (m_window->pos() != m_qtCorner) {
+                steer(false);
+                return false;
+            }
             // The native window exists now; it is watched until it is on the screen.
             m_window->windowHandle()->installEventFilter(this);
             place();
@@ -132,6 +138,8 @@ private:
 
     QWidget *m_window;
     QPoint m_asked;
+    // The same place in Qt's pixels, as it was handed to Qt.
+    QPoint m_qtCorner;
     std::optional<QPoint> m_landed;
     bool m_steering = false;
 };
@@ -151,7 +159,7 @@ void moveFrame(QWidget *window, const QPoint &corner)
     Placement *placement = placementOf(window);
     if (!placement)
         placement = new Placement(window);
-    placement->ask(corner);
+    placement->ask(corner, window->pos());
 }
 
 QPoint framePosition(const QWidget *window)

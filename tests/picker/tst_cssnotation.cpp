@@ -44,6 +44,7 @@ void TestCssNotation::notations_data()
     // A hue of 39 reads back with 166 for green.
     row("orange: named, no short code", qRgb(255, 165, 0), "hsl(38.8 100% 50%)", "", "orange");
     row("#FF8800: short code, no name", qRgb(255, 136, 0), "hsl(32 100% 50%)", "#F80", "");
+    row("#FF8812: red and green have a short digit, blue none", qRgb(255, 0x88, 0x12), "hsl(29.9 100% 53.5%)", "", "");
     row("#123456: neither", qRgb(0x12, 0x34, 0x56), "hsl(210 65.4% 20.4%)", "", "");
 }
 
