@@ -1,32 +1,29 @@
 #include "picker/colortext.h"
 
-#include "picker/csscolor.h"
+#include "color/csscolor.h"
+#include "color/cssparser.h"
+#include "color/csstokens.h"
+#include "color/screencolor.h"
 
-#include <QString>
-
+#include <algorithm>
 #include <array>
-#include <charconv>
-#include <cmath>
-#include <string>
 #include <string_view>
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 
 bool isSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 bool isLetter(char c)
 {
     return c >= 'a' && c <= 'z';
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
 }
 
 std::string_view trimmed(std::string_view text)
@@ -50,278 +47,322 @@ bool isName(std::string_view text)
     return true;
 }
 
-int hexDigit(char c)
+bool isHexCode(std::string_view text)
 {
-    if (isDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
+    return text.size() == 6 && std::all_of(text.begin(), text.end(), [](char c) {
+               return isDigit(c) || (c >= 'a' && c <= 'f');
+           });
 }
 
-// Three or four digits stand for six or eight, each one doubled; the fourth pair,
-// the opacity, is read and dropped.
-std::optional<QRgb> fromHex(std::string_view digits)
+// Where the character occurs outside parentheses and quotes, or npos.
+std::size_t findOutside(std::string_view text, char wanted, std::size_t from = 0)
 {
-    const std::size_t size = digits.size();
-    if (size != 3 && size != 4 && size != 6 && size != 8)
-        return std::nullopt;
-    std::array<int, 8> values{};
-    for (std::size_t i = 0; i < size; ++i) {
-        values[i] = hexDigit(digits[i]);
-        if (values[i] < 0)
-            return std::nullopt;
+    int depth = 0;
+    char quote = 0;
+    for (std::size_t i = from; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quote) {
+            quote = c == quote ? 0 : quote;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == ')') {
+            depth = std::max(depth - 1, 0);
+        } else if (c == wanted && depth == 0) {
+            return i;
+        }
     }
-    if (size <= 4)
-        return qRgb(values[0] * 17, values[1] * 17, values[2] * 17);
-    return qRgb(values[0] * 16 + values[1], values[2] * 16 + values[3], values[4] * 16 + values[5]);
+    return std::string_view::npos;
 }
 
-// One argument of a colour function.
-struct Argument
+// Sass and LESS end a line with "// …"; CSS knows no such comment, but no colour
+// holds two slashes outside parentheses either.
+std::string_view withoutLineComment(std::string_view text)
 {
-    enum Kind { Number, Percent, Angle, None };
-    Kind kind;
-    double value; // an angle in degrees
+    for (std::size_t at = findOutside(text, '/'); at != std::string_view::npos; at = findOutside(text, '/', at + 1)) {
+        if (at + 1 < text.size() && text[at + 1] == '/' && (at == 0 || isSpace(text[at - 1]) || text[at - 1] == ';'))
+            return text.substr(0, at);
+    }
+    return text;
+}
+
+// "!important", and Sass's "!default" and "!global", at the end of a value.
+std::string_view withoutFlags(std::string_view value)
+{
+    for (;;) {
+        value = trimmed(value);
+        const std::size_t bang = value.rfind('!');
+        if (bang == std::string_view::npos)
+            return value;
+        const std::string_view flag = trimmed(value.substr(bang + 1));
+        if (flag != "important" && flag != "default" && flag != "global")
+            return value;
+        value = value.substr(0, bang);
+    }
+}
+
+std::string_view unquoted(std::string_view text)
+{
+    if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front())
+        return text.substr(1, text.size() - 2);
+    return text;
+}
+
+// The colours a value holds, and what stands in the way of one.
+struct Scan
+{
+    int components = 0;
+    int colors = 0;
+    bool broken = false; // something that looks like a colour, and is none
+    std::optional<Color> color;
+    std::size_t first = 0; // the colour's tokens
+    std::size_t last = 0;
+    Refusal refusal;
 };
 
-// Reads the arguments of rgb() and hsl() one by one, as a style sheet's tokens.
-class Arguments
+void scan(const std::vector<CssToken> &tokens, std::size_t at, std::size_t end, Scan &found, bool nested)
+{
+    CssColorParser parser(tokens, found.refusal);
+    while (at < end) {
+        const CssToken &t = tokens[at];
+        if (t.kind == CssToken::Whitespace || (nested && t.kind == CssToken::Comma)) {
+            ++at;
+            continue;
+        }
+        if (!nested)
+            ++found.components;
+        if (t.kind == CssToken::CloseParen || t.kind == CssToken::BadToken) {
+            found.broken = true;
+            ++at;
+            continue;
+        }
+        // A variable of Sass or LESS: what it stands for is not in the text.
+        if (t.kind == CssToken::Delim && (t.text == "$" || t.text == "@") && at + 1 < end
+            && tokens[at + 1].kind == CssToken::Ident) {
+            if (found.refusal.kind == Refusal::None)
+                found.refusal = {t.text == "$" ? Refusal::SassVariable : Refusal::LessVariable,
+                                 std::string_view(t.text.data(), tokens[at + 1].text.size() + 1)};
+            at += 2;
+            continue;
+        }
+        const bool function = t.kind == CssToken::Function;
+        std::size_t after = at;
+        if (function) {
+            int depth = 0;
+            do {
+                const CssToken::Kind kind = tokens[after].kind;
+                depth += (kind == CssToken::Function || kind == CssToken::OpenParen) ? 1
+                    : kind == CssToken::CloseParen                                  ? -1
+                                                                                    : 0;
+                ++after;
+            } while (depth > 0 && after < end);
+            if (depth > 0) {
+                found.broken = true;
+                return;
+            }
+        } else {
+            ++after;
+        }
+        if (CssColorParser::startsColor(t) || t.kind == CssToken::Ident
+            || (function && (t.text == "var" || t.text == "env" || t.text == "attr" || t.text == "light-dark"))) {
+            std::size_t next = at;
+            const std::optional<Color> color = parser.color(next);
+            if (color && next == after) {
+                ++found.colors;
+                found.color = color;
+                found.first = at;
+                found.last = after;
+            } else if (CssColorParser::startsColor(t)) {
+                found.broken = true;
+            }
+        } else if (function && t.text.find("gradient") != std::string_view::npos) {
+            // A gradient's stops are colours of the same value.
+            scan(tokens, at + 1, after - 1, found, true);
+        }
+        at = after;
+    }
+}
+
+struct Source
+{
+    QStringView text;
+    // Where each character of the lowered text stood in the original.
+    std::array<qsizetype, ColorText::MaxLength + 1> at{};
+};
+
+class Reader
 {
 public:
-    explicit Arguments(std::string_view text)
-        : m_text(text)
+    explicit Reader(const Source &source, ColorText::Reading &reading)
+        : m_source(source)
+        , m_reading(reading)
     {
     }
 
-    bool atEnd()
+    void read(std::string_view text)
     {
-        skipSpace();
-        return m_at == m_text.size();
-    }
-
-    bool take(char separator)
-    {
-        skipSpace();
-        if (m_at == m_text.size() || m_text[m_at] != separator)
-            return false;
-        ++m_at;
-        return true;
-    }
-
-    std::optional<Argument> next()
-    {
-        skipSpace();
-        if (m_text.substr(m_at, 4) == "none" && !isLetter(peek(4))) {
-            m_at += 4;
-            return Argument{Argument::None, 0.0};
+        m_base = text.data();
+        text = trimmed(withoutLineComment(trimmed(text)));
+        if (!text.empty() && text.back() == ';')
+            text = trimmed(text.substr(0, text.size() - 1));
+        if (findOutside(text, ';') != std::string_view::npos) {
+            declarations(text);
+            return;
         }
-        const std::optional<double> number = this->number();
-        if (!number)
-            return std::nullopt;
-        if (peek(0) == '%') {
-            ++m_at;
-            return Argument{Argument::Percent, *number};
+        const std::size_t colon = findOutside(text, ':');
+        if (colon != std::string_view::npos) {
+            const std::string_view name = trimmed(text.substr(0, colon));
+            const bool variable = name.size() > 1 && (name.front() == '$' || name.front() == '@');
+            if (!isName(variable ? name.substr(1) : name))
+                return;
+            declaration(withoutFlags(text.substr(colon + 1)));
+            return;
         }
-        const std::size_t unitStart = m_at;
-        while (isLetter(peek(0)))
-            ++m_at;
-        const std::string_view unit = m_text.substr(unitStart, m_at - unitStart);
-        if (unit.empty())
-            return Argument{Argument::Number, *number};
-        if (unit == "deg")
-            return Argument{Argument::Angle, *number};
-        if (unit == "grad")
-            return Argument{Argument::Angle, *number * 0.9};
-        if (unit == "rad")
-            return Argument{Argument::Angle, *number * 180.0 / kPi};
-        if (unit == "turn")
-            return Argument{Argument::Angle, *number * 360.0};
-        return std::nullopt;
+        const std::size_t equals = findOutside(text, '=');
+        if (equals != std::string_view::npos) {
+            if (!isName(trimmed(text.substr(0, equals))))
+                return;
+            text = trimmed(text.substr(equals + 1));
+        } else {
+            text = withoutFlags(text);
+        }
+        if (!text.empty() && (text.front() == '"' || text.front() == '\'')) {
+            if (unquoted(text).size() + 2 != text.size())
+                return;
+            text = trimmed(unquoted(text));
+        }
+        value(text, false);
     }
 
 private:
-    char peek(std::size_t offset) const
+    // Several declarations: a colour only if exactly one of them holds one.
+    void declarations(std::string_view text)
     {
-        return m_at + offset < m_text.size() ? m_text[m_at + offset] : '\0';
-    }
-
-    void skipSpace()
-    {
-        while (isSpace(peek(0)))
-            ++m_at;
-    }
-
-    std::size_t digits()
-    {
-        const std::size_t start = m_at;
-        while (isDigit(peek(0)))
-            ++m_at;
-        return m_at - start;
-    }
-
-    // A number as style sheets spell it: a sign, digits with at most one point and at
-    // least one digit after it, an exponent. Read without the locale's decimal sign.
-    std::optional<double> number()
-    {
-        double sign = 1.0;
-        if (peek(0) == '+' || peek(0) == '-') {
-            sign = peek(0) == '-' ? -1.0 : 1.0;
-            ++m_at;
-        }
-        const std::size_t start = m_at;
-        const std::size_t whole = digits();
-        if (peek(0) == '.' && isDigit(peek(1))) {
-            ++m_at;
-            digits();
-        } else if (whole == 0) {
-            return std::nullopt;
-        }
-        double mantissa = 0.0;
-        std::from_chars(m_text.data() + start, m_text.data() + m_at, mantissa);
-        int exponent = 0;
-        const bool signedExponent = peek(1) == '+' || peek(1) == '-';
-        if (peek(0) == 'e' && isDigit(peek(signedExponent ? 2 : 1))) {
-            const bool negative = peek(1) == '-';
-            m_at += signedExponent ? 2 : 1;
-            while (isDigit(peek(0))) {
-                // Far beyond any double; the value is then infinite or zero anyway.
-                exponent = std::min(exponent * 10 + (peek(0) - '0'), 100000);
-                ++m_at;
+        int colors = 0;
+        while (!text.empty()) {
+            const std::size_t end = std::min(findOutside(text, ';'), text.size());
+            const std::string_view one = trimmed(text.substr(0, end));
+            const std::size_t colon = findOutside(one, ':');
+            if (colon != std::string_view::npos) {
+                const std::vector<CssToken> tokens = CssTokens::tokenize(withoutFlags(one.substr(colon + 1)));
+                Scan found;
+                scan(tokens, 0, tokens.size(), found, false);
+                colors += found.colors;
             }
-            if (negative)
-                exponent = -exponent;
+            text = text.substr(std::min(end + 1, text.size()));
         }
-        if (mantissa == 0.0)
-            return 0.0;
-        return sign * mantissa * std::pow(10.0, exponent);
+        if (colors > 1)
+            m_reading.reason = Refusals::reason({Refusal::TwoColors, {}});
     }
 
-    std::string_view m_text;
-    std::size_t m_at = 0;
+    void declaration(std::string_view text)
+    {
+        value(trimmed(text), true);
+    }
+
+    // One colour alone, or, in a declaration, the only colour among other values.
+    void value(std::string_view text, bool shorthand)
+    {
+        if (isHexCode(text)) {
+            const std::string code = "#" + std::string(text);
+            accept(CssTokens::tokenize(code), 0, 1, text);
+            return;
+        }
+        const std::vector<CssToken> tokens = CssTokens::tokenize(text);
+        Scan found;
+        scan(tokens, 0, tokens.size(), found, false);
+        if (found.refusal.kind != Refusal::None) {
+            m_reading.reason = Refusals::reason(found.refusal);
+            return;
+        }
+        if (found.colors > 1) {
+            m_reading.reason = Refusals::reason({Refusal::TwoColors, {}});
+            return;
+        }
+        if (found.colors == 0 || found.broken || (!shorthand && found.components != 1))
+            return;
+        // "transparent" names no colour, only its absence.
+        if (tokens[found.first].kind == CssToken::Ident && tokens[found.first].text == "transparent")
+            return;
+        const CssToken &first = tokens[found.first];
+        const CssToken &last = tokens[found.last - 1];
+        const char *begin = first.kind == CssToken::Hash ? first.text.data() - 1 : first.text.data();
+        const char *end = last.kind == CssToken::CloseParen ? last.text.data() + 1 : last.text.data() + last.text.size();
+        m_reading.written = written(begin, end);
+        settle(*found.color);
+    }
+
+    void accept(const std::vector<CssToken> &tokens, std::size_t at, std::size_t, std::string_view text)
+    {
+        Refusal ignored;
+        CssColorParser parser(tokens, ignored);
+        const std::optional<Color> color = parser.color(at);
+        m_reading.written = written(text.data(), text.data() + text.size());
+        if (color)
+            settle(*color);
+    }
+
+    void settle(const Color &color)
+    {
+        const ScreenColor::Drawn drawn = ScreenColor::of(color);
+        m_reading.color = drawn.rgb;
+        m_reading.outsideSrgb = drawn.clipped;
+        m_reading.srgb = ColorSpaces::toSrgb(color);
+    }
+
+    // The original characters between two places of the lowered text.
+    QString written(const char *begin, const char *end) const
+    {
+        const qsizetype from = m_source.at[std::size_t(begin - m_base)];
+        const qsizetype to = m_source.at[std::size_t(end - 1 - m_base)] + 1;
+        return m_source.text.mid(from, to - from).toString().simplified();
+    }
+
+    const Source &m_source;
+    ColorText::Reading &m_reading;
+    const char *m_base = nullptr;
 };
-
-// rgb(), rgba(), hsl() and hsla(): three values separated by commas, with an opacity
-// after a fourth comma; or by whitespace, with the opacity after a slash. Only the
-// second, newer way allows "none" and mixed kinds of value.
-std::optional<QRgb> fromFunction(std::string_view name, std::string_view inside)
-{
-    const bool hsl = name == "hsl" || name == "hsla";
-    if (!hsl && name != "rgb" && name != "rgba")
-        return std::nullopt;
-    Arguments arguments(inside);
-    std::array<Argument, 3> values{};
-    std::optional<Argument> value = arguments.next();
-    if (!value)
-        return std::nullopt;
-    values[0] = *value;
-    const bool commas = arguments.take(',');
-    for (int i = 1; i < 3; ++i) {
-        if (i == 2 && commas && !arguments.take(','))
-            return std::nullopt;
-        value = arguments.next();
-        if (!value)
-            return std::nullopt;
-        values[i] = *value;
-    }
-    if (commas ? arguments.take(',') : arguments.take('/')) {
-        const std::optional<Argument> opacity = arguments.next();
-        if (!opacity || opacity->kind == Argument::Angle || (commas && opacity->kind == Argument::None))
-            return std::nullopt;
-    }
-    if (!arguments.atEnd())
-        return std::nullopt;
-
-    for (const Argument &argument : values) {
-        if (commas && argument.kind == Argument::None)
-            return std::nullopt;
-    }
-    if (hsl) {
-        const Argument &hue = values[0];
-        if (hue.kind == Argument::Percent)
-            return std::nullopt;
-        for (int i = 1; i < 3; ++i) {
-            const Argument::Kind kind = values[i].kind;
-            if (kind == Argument::Angle || (commas && kind != Argument::Percent))
-                return std::nullopt;
-        }
-        return CssColor::fromHsl(hue.value, values[1].value, values[2].value);
-    }
-    std::array<int, 3> components{};
-    for (int i = 0; i < 3; ++i) {
-        const Argument &argument = values[i];
-        if (argument.kind == Argument::Angle || (commas && argument.kind != values[0].kind))
-            return std::nullopt;
-        components[i] = CssColor::channel(argument.value, argument.kind == Argument::Percent);
-    }
-    return qRgb(components[0], components[1], components[2]);
-}
-
-std::optional<QRgb> fromValue(std::string_view value)
-{
-    value = trimmed(value);
-    if (value.empty())
-        return std::nullopt;
-    if (value.front() == '#')
-        return fromHex(value.substr(1));
-    if (value.size() == 6) {
-        if (const std::optional<QRgb> code = fromHex(value))
-            return code;
-    }
-    const std::size_t open = value.find('(');
-    if (open != std::string_view::npos) {
-        if (value.back() != ')')
-            return std::nullopt;
-        return fromFunction(value.substr(0, open), value.substr(open + 1, value.size() - open - 2));
-    }
-    return CssColor::named(value);
-}
-
-// "name: value", with or without the semicolon, and name="value", with double,
-// single or no quotes; a value alone may stand in quotes too.
-std::optional<QRgb> fromText(std::string_view text)
-{
-    const std::size_t colon = text.find(':');
-    if (colon != std::string_view::npos) {
-        if (!isName(trimmed(text.substr(0, colon))))
-            return std::nullopt;
-        std::string_view value = trimmed(text.substr(colon + 1));
-        if (!value.empty() && value.back() == ';')
-            value.remove_suffix(1);
-        return fromValue(value);
-    }
-    const std::size_t equals = text.find('=');
-    if (equals != std::string_view::npos) {
-        if (!isName(trimmed(text.substr(0, equals))))
-            return std::nullopt;
-        text = trimmed(text.substr(equals + 1));
-    }
-    if (!text.empty() && (text.front() == '"' || text.front() == '\'')) {
-        if (text.size() < 2 || text.back() != text.front())
-            return std::nullopt;
-        text = text.substr(1, text.size() - 2);
-    }
-    return fromValue(text);
-}
 
 } // namespace
 
 namespace ColorText {
 
+Reading interpret(QStringView text)
+{
+    Reading reading;
+    if (text.size() > MaxLength)
+        return reading;
+    // Only ASCII letters fold: a letter elsewhere in Unicode that lower-cases to one
+    // of them names nothing in a style sheet. Comments may hold anything and count
+    // as a space, as in a style sheet.
+    Source source;
+    source.text = text;
+    std::array<char, MaxLength + 1> lowered{};
+    std::size_t size = 0;
+    const QStringView inside = text.trimmed();
+    const qsizetype offset = inside.data() - text.data();
+    for (qsizetype i = 0; i < inside.size(); ++i) {
+        const char16_t code = inside[i].unicode();
+        if (code == '/' && i + 1 < inside.size() && inside[i + 1] == QLatin1Char('*')) {
+            const qsizetype end = inside.indexOf(QLatin1String("*/"), i + 2);
+            source.at[size] = offset + i;
+            lowered[size++] = ' ';
+            i = end < 0 ? inside.size() : end + 1;
+            continue;
+        }
+        if (code > 0x7f)
+            return reading;
+        source.at[size] = offset + i;
+        lowered[size++] = char(code >= 'A' && code <= 'Z' ? code + ('a' - 'A') : code);
+    }
+    Reader(source, reading).read(std::string_view(lowered.data(), size));
+    return reading;
+}
+
 std::optional<QRgb> read(QStringView text)
 {
-    if (text.size() > MaxLength)
-        return std::nullopt;
-    // Only ASCII letters fold: a letter elsewhere in Unicode that lower-cases to one
-    // of them names nothing in a style sheet.
-    std::string lowered;
-    for (QChar c : text.trimmed()) {
-        const char16_t code = c.unicode();
-        if (code > 0x7f)
-            return std::nullopt;
-        lowered += char(code >= 'A' && code <= 'Z' ? code + ('a' - 'A') : code);
-    }
-    return fromText(lowered);
+    return interpret(text).color;
 }
 
 }

@@ -1,6 +1,6 @@
 #include "picker/cssnotation.h"
 
-#include "picker/csscolor.h"
+#include "color/csscolor.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "picker/clipformat.h"
 #include "picker/colortext.h"
-#include "picker/csscolor.h"
+#include "color/csscolor.h"
 
 #include <QColor>
 #include <QTest>
@@ -72,6 +72,9 @@ void TestColorText::accepted_data()
     QTest::newRow("attribute, single quotes") << "bgcolor='red'" << QColor(255, 0, 0);
     QTest::newRow("attribute, no quotes") << "COLOR=#FF8000" << orange;
     QTest::newRow("a code in single quotes") << "'#ff8000'" << orange;
+    QTest::newRow("!important") << "color: red !important;" << QColor(255, 0, 0);
+    QTest::newRow("a code and a semicolon") << "#ff8000;" << orange;
+    QTest::newRow("hwb()") << "hwb(0 0% 0%)" << QColor(255, 0, 0);
 }
 
 void TestColorText::accepted()
@@ -99,9 +102,7 @@ void TestColorText::refused_data()
     QTest::newRow("six letters, no colour") << "orangy";
     QTest::newRow("two colours") << "red green";
     QTest::newRow("among other words") << "the colour red";
-    QTest::newRow("more than a value") << "color: red !important;";
     QTest::newRow("two declarations") << "color: red; background: blue;";
-    QTest::newRow("a code and a semicolon") << "#ff8000;";
     QTest::newRow("quoted in a declaration") << "color: \"red\"";
     QTest::newRow("quotes that do not match") << "\"#ff8000'";
     QTest::newRow("no property") << ": red";
@@ -122,7 +123,6 @@ void TestColorText::refused_data()
     QTest::newRow("hsl() numbers with commas") << "hsl(120, 100, 50)";
     QTest::newRow("hue as a percentage") << "hsl(50% 100% 50%)";
     QTest::newRow("an angle as opacity") << "hsl(120 100% 50% / 1deg)";
-    QTest::newRow("another function") << "hwb(0 0% 0%)";
     QTest::newRow("a Kelvin sign for K") << "blac\u212A";
     QTest::newRow("full-width letters") << "\uff52\uff45\uff44";
 }

@@ -1,5 +1,5 @@
 #include "picker/colortext.h"
-#include "picker/csscolor.h"
+#include "color/csscolor.h"
 #include "picker/cssnotation.h"
 
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "picker/csscolor.h"
+#include "color/csscolor.h"
 
 #include <algorithm>
 #include <cmath>
