@@ -473,6 +473,9 @@ Channels toSrgb(const Color &color)
     const Channels c = present(color);
     if (isSrgbFamily(color.space))
         return srgbFamilyToSrgb(color.space, c);
+    // Linear light and its encoding share their primaries: no matrix between them.
+    if (color.space == ColorSpace::SrgbLinear)
+        return each(c, linearToSrgb);
     return fromXyzD65(ColorSpace::Srgb, toXyzD65(color.space, c));
 }
 

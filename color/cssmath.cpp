@@ -319,10 +319,13 @@ std::optional<CssQuantity> CssMath::product(std::size_t &at)
                 return std::nullopt;
             const CssQuantity::Kind kind = result->kind == CssQuantity::Number ? right->kind : result->kind;
             result = CssQuantity{kind, result->value * right->value};
-        } else {
-            if (right->kind != CssQuantity::Number)
-                return std::nullopt;
+        } else if (right->kind == CssQuantity::Number) {
             result->value /= right->value;
+        } else if (right->kind == result->kind && right->kind != CssQuantity::Percent) {
+            // A length over a length, an angle over an angle: a plain number.
+            result = CssQuantity{CssQuantity::Number, result->value / right->value};
+        } else {
+            return std::nullopt;
         }
         at = next;
     }

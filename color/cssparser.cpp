@@ -255,6 +255,12 @@ std::optional<CssColorParser::Component> CssColorParser::component(std::size_t &
                 return Component{Component::Number, *value};
         }
         return std::nullopt;
+    case CssToken::Delim:
+        // A Sass or LESS variable stands in for a value the text does not hold.
+        if ((t.text == "$" || t.text == "@") && token(at + 1).kind == CssToken::Ident && m_refusal.kind == Refusal::None)
+            m_refusal = {t.text == "$" ? Refusal::SassVariable : Refusal::LessVariable,
+                         std::string_view(t.text.data(), token(at + 1).text.size() + 1)};
+        return std::nullopt;
     case CssToken::Function:
         if (CssMath::isMathFunction(t.text)) {
             quantity = m_math.evaluate(at, keywords);
@@ -350,14 +356,15 @@ std::optional<Color> CssColorParser::legacy(std::size_t &at, bool hsl)
             || values[2].kind != Component::Percent)
             return std::nullopt;
         c.space = ColorSpace::Hsl;
-        c.channels = {normalizedHue(values[0].value), std::clamp(values[1].value, 0.0, 100.0),
+        c.channels = {normalizedHue(values[0].value), std::max(values[1].value, 0.0),
                       std::clamp(values[2].value, 0.0, 100.0)};
         return c;
     }
     for (int i = 0; i < 3; ++i) {
         if (values[i].kind != values[0].kind || values[i].kind == Component::Angle)
             return std::nullopt;
-        c.channels[i] = CssColor::channel(values[i].value, values[i].kind == Component::Percent) / 255.0;
+        const double value = values[i].kind == Component::Percent ? values[i].value * 2.55 : values[i].value;
+        c.channels[i] = std::clamp(value, 0.0, 255.0) / 255;
     }
     return c;
 }
@@ -438,20 +445,17 @@ std::optional<Color> CssColorParser::modern(std::size_t &at, std::string_view na
     // What each function keeps within its range when it computes the colour.
     switch (space) {
     case ColorSpace::Srgb:
+        // Browsers keep rgb() unrounded and round it as they draw it.
         if (name != "color") {
-            for (int i = 0; i < 3; ++i) {
-                if (origin)
-                    c.channels[i] /= 255;
-                else
-                    c.channels[i] = CssColor::channel(c.channels[i], false) / 255.0;
-            }
+            for (int i = 0; i < 3; ++i)
+                c.channels[i] = (origin ? c.channels[i] : std::clamp(c.channels[i], 0.0, 255.0)) / 255;
         }
         break;
     case ColorSpace::Hsl:
     case ColorSpace::Hwb:
         c.channels[0] = normalizedHue(c.channels[0]);
         if (space == ColorSpace::Hsl && !origin) {
-            c.channels[1] = std::clamp(c.channels[1], 0.0, 100.0);
+            c.channels[1] = std::max(c.channels[1], 0.0);
             c.channels[2] = std::clamp(c.channels[2], 0.0, 100.0);
         }
         break;

@@ -40,7 +40,7 @@ QString reason(const Refusal &refusal)
     case Refusal::Variable:
         return QStringLiteral("var() はページの外では値を持ちません");
     case Refusal::PageFunction:
-        return QStringLiteral("%1) はページの外では値を持ちません").arg(subject);
+        return QStringLiteral("%1() はページの外では値を持ちません").arg(subject);
     case Refusal::CurrentColor:
         return QStringLiteral("currentColor はそれを使う要素の文字色で、ページの外では決まりません");
     case Refusal::SystemColor:

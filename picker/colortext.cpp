@@ -179,6 +179,13 @@ void scan(const std::vector<CssToken> &tokens, std::size_t at, std::size_t end, 
         } else if (function && t.text.find("gradient") != std::string_view::npos) {
             // A gradient's stops are colours of the same value.
             scan(tokens, at + 1, after - 1, found, true);
+        } else if (function) {
+            // Another function's colours are not the value's, but what stands in for
+            // a value inside it still says why there is none: darken($link, 10%).
+            Scan inside;
+            scan(tokens, at + 1, after - 1, inside, true);
+            if (found.refusal.kind == Refusal::None)
+                found.refusal = inside.refusal;
         }
         at = after;
     }
