@@ -75,8 +75,6 @@ void fixHues(double &h1, double &h2, ColorMix::HueMethod method)
         if (d > 0)
             h1 += 360;
         break;
-    case ColorMix::HueMethod::Specified:
-        break;
     }
 }
 

@@ -7,7 +7,7 @@
 // turned the way the hue method says.
 namespace ColorMix {
 
-enum class HueMethod { Shorter, Longer, Increasing, Decreasing, Specified };
+enum class HueMethod { Shorter, Longer, Increasing, Decreasing };
 
 // The first colour weighted by `first`, the second by `second`, both percentages
 // from 0 to 100 as the text gives them (an omitted one already filled in). Weights

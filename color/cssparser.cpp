@@ -531,8 +531,6 @@ std::optional<Color> CssColorParser::mix(std::size_t &at)
                 method = ColorMix::HueMethod::Increasing;
             else if (word == "decreasing")
                 method = ColorMix::HueMethod::Decreasing;
-            else if (word == "specified")
-                method = ColorMix::HueMethod::Specified;
             else
                 return std::nullopt;
             ++at;
