@@ -479,6 +479,16 @@ Channels toSrgb(const Color &color)
     return fromXyzD65(ColorSpace::Srgb, toXyzD65(color.space, c));
 }
 
+Channels toLinearSrgb(const Color &color)
+{
+    const Channels c = present(color);
+    if (isSrgbFamily(color.space))
+        return each(srgbFamilyToSrgb(color.space, c), srgbToLinear);
+    if (color.space == ColorSpace::SrgbLinear)
+        return c;
+    return multiply(kXyzToLinearSrgb, toXyzD65(color.space, c));
+}
+
 Channels fromSrgb(const Channels &srgb, ColorSpace to)
 {
     if (isSrgbFamily(to))

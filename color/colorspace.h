@@ -55,6 +55,9 @@ Color convert(const Color &color, ColorSpace to);
 // Gamma-encoded sRGB, unclamped, the missing components taken as zero.
 Channels toSrgb(const Color &color);
 
+// Linear-light sRGB, unclamped, the missing components taken as zero.
+Channels toLinearSrgb(const Color &color);
+
 // The colour of gamma-encoded sRGB in another space, as convert() gives it.
 Channels fromSrgb(const Channels &srgb, ColorSpace to);
 

@@ -22,7 +22,7 @@ Drawn of(const Color &color)
     const Channels srgb = ColorSpaces::toSrgb(color);
     Drawn drawn;
     drawn.clipped = std::any_of(srgb.begin(), srgb.end(), [](double c) {
-        return !(c >= -kGamutTolerance && c <= 1 + kGamutTolerance);
+        return !(c * 255 >= -0.5 && c * 255 <= 255.5);
     });
     drawn.rgb = qRgb(channel(srgb[0]), channel(srgb[1]), channel(srgb[2]));
     return drawn;

@@ -12,7 +12,8 @@ namespace ScreenColor {
 struct Drawn
 {
     QRgb rgb = 0xff000000; // opaque
-    // The colour lay outside sRGB: a channel had to be clipped.
+    // The colour lay outside sRGB, further than rounding to 8 bits hides: a channel
+    // was clipped.
     bool clipped = false;
 };
 
@@ -22,9 +23,5 @@ Drawn of(const Color &color);
 // value that single precision cannot tell from a half counts as the half, so that
 // hsl(0 80% 50%) is #E61A1A as its decimals say, whatever the arithmetic left.
 int channel(double value);
-
-// How far outside 0..1 a channel may lie and still count as inside sRGB: what the
-// conversions' own arithmetic leaves on a colour that is exactly at the edge.
-constexpr double kGamutTolerance = 1e-6;
 
 }

@@ -163,37 +163,41 @@ def code(rgb):
     return 'refused' if rgb is None else '#%02X%02X%02X' % tuple(rgb)
 
 
-# Each table: its file, the column the browser is given (a number, or where the text
-# itself is meant, None), and the column the browser's colour goes to.
+# Each table: its file, then for each colour the browser draws there, the column it
+# is given (None: the text itself, the first) and the column its colour goes to.
 TABLES = [
-    ('browser-colors.tsv', 1, 2),
-    ('wpt-valid.tsv', None, 3),
-    ('wpt-invalid.tsv', None, 2),
+    ('browser-colors.tsv', [(1, 2)]),
+    ('wpt-valid.tsv', [(None, 3)]),
+    ('wpt-invalid.tsv', [(None, 2)]),
+    ('hsl-copies.tsv', [(1, 3), (2, 4)]),
 ]
 
 
 def tables(browser):
     canvas = []
     total = 0
-    for name, given, column in TABLES:
+    for name, columns in TABLES:
         path = os.path.join(DATA, name)
         lines = open(path, encoding='utf-8').read().split('\n')
         rows = [i for i, line in enumerate(lines) if line and not line.startswith('# ')]
         fields = [lines[i].split('\t') for i in rows]
-        texts = [f[0] if given is None or f[given] == '=' else f[given] for f in fields]
-        drawn = browser.draw(texts)
-        opaque = [one[1] for one in drawn if one is not None]
-        screen = iter(browser.paint(opaque))
-        for i, f, one in zip(rows, fields, drawn):
-            f[column:] = [code(one and next(screen))]
+        for given, column in columns:
+            texts = [f[0] if given is None or f[given] == '=' else f[given] for f in fields]
+            drawn = browser.draw(texts)
+            opaque = [one[1] for one in drawn if one is not None]
+            screen = iter(browser.paint(opaque))
+            for f, one in zip(fields, drawn):
+                f.extend([''] * (column + 1 - len(f)))
+                f[column] = code(one and next(screen))
+                if one and f[column] != code(one[0]):
+                    canvas.append('%s: the screen %s, a canvas %s' % (f[0], f[column], code(one[0])))
+            total += len(opaque)
+        for i, f in zip(rows, fields):
             lines[i] = '\t'.join(f)
-            if one and f[column] != code(one[0]):
-                canvas.append('%s: the screen %s, a canvas %s' % (f[0], f[column], code(one[0])))
         header = [i for i, line in enumerate(lines) if line.startswith('# rows:')]
         for i in header:
             lines[i] = '# rows: %d, drawn by %s' % (len(rows), re.sub(r'.*(HeadlessChrome/\S+).*', r'\1', browser.version))
         open(path, 'w', encoding='utf-8').write('\n'.join(lines))
-        total += len(opaque)
     print('\n'.join(canvas))
     print('%d texts drawn; a canvas draws %d of them otherwise' % (total, len(canvas)))
     return 0
