@@ -88,7 +88,7 @@ TVND_MAIN::TVND_MAIN(QWidget *owner)
     // Each setting takes effect as soon as it is read; a scroll bar clamps its value
     // and refreshes the display when it really changes.
     {
-        TIniFile settings(m_settingsLocation.pathForReading());
+        TIniFile settings(m_settingsLocation, SettingsLocation::Use::Reading);
         // Where the compositor places the window, a stored place means nothing.
         if (WindowPlacement::positionKnown()) {
             const int left = settings.readInteger("Main", "X", 100);
@@ -101,7 +101,7 @@ TVND_MAIN::TVND_MAIN(QWidget *owner)
         ui->SC_G->setValue(settings.readInteger("Main", "ColorG", 0));
         ui->SC_B->setValue(settings.readInteger("Main", "ColorB", 0));
         ui->M_ClipTransLower->setChecked(settings.readBool("Main", "ClipTransLower", false));
-        m_recent = RecentColors::read(settings);
+        m_recent.read(settings);
     }
 
     ColorChange(nullptr);
@@ -239,7 +239,7 @@ void TVND_MAIN::M_ClipPasteClick(QObject *)
 
 void TVND_MAIN::RecentAdd(QRgb color)
 {
-    m_recent = RecentColors::added(m_recent, color);
+    m_recent.add(color);
     m_recentStale = true;
 }
 
@@ -251,17 +251,18 @@ void TVND_MAIN::RecentMenuShow(QObject *)
         return;
     m_recentStale = false;
     const QList<QAction *> items = ui->M_Recent->actions();
+    const QList<QRgb> &colors = m_recent.colors();
     for (int n = 0; n < RecentColors::Most; ++n) {
         QAction *item = items.at(n);
-        item->setVisible(n < m_recent.size());
-        if (n >= m_recent.size())
+        item->setVisible(n < colors.size());
+        if (n >= colors.size())
             continue;
-        item->setText(QColor(m_recent.at(n)).name().toUpper());
-        item->setIcon(RecentColors::icon(m_recent.at(n)));
-        item->setData(m_recent.at(n));
+        item->setText(QColor(colors.at(n)).name().toUpper());
+        item->setIcon(RecentColors::icon(colors.at(n)));
+        item->setData(colors.at(n));
     }
-    ui->M_RecentNone->setVisible(m_recent.isEmpty());
-    ui->M_RecentClear->setEnabled(!m_recent.isEmpty());
+    ui->M_RecentNone->setVisible(colors.isEmpty());
+    ui->M_RecentClear->setEnabled(!colors.isEmpty());
 }
 
 // A colour chosen again is set, not copied: the list stays in its order.
@@ -389,7 +390,7 @@ void TVND_MAIN::FormClose(QObject *, TCloseAction &Action)
         // All six keys reach the file together or not at all, in the place chosen at
         // the start: one that no longer takes them is a failure, not a reason to
         // put them somewhere else.
-        TIniFile settings(m_settingsLocation.pathForWriting());
+        TIniFile settings(m_settingsLocation, SettingsLocation::Use::Writing);
         // A place the program cannot know is not saved, nor one the window manager
         // chose instead of it and the user kept: the one stored stays as it is.
         if (WindowPlacement::positionKnown() && !WindowPlacement::placedElsewhere(this)) {
@@ -401,7 +402,7 @@ void TVND_MAIN::FormClose(QObject *, TCloseAction &Action)
         settings.writeInteger("Main", "ColorG", ui->SC_G->value());
         settings.writeInteger("Main", "ColorB", ui->SC_B->value());
         settings.writeBool("Main", "ClipTransLower", ui->M_ClipTransLower->isChecked());
-        RecentColors::write(settings, m_recent);
+        m_recent.write(settings);
         settings.updateFile();
         return;
     } catch (const Exception &e) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "picker/recentcolors.h"
 #include "settings/settingslocation.h"
 
 #include <QMainWindow>
@@ -71,8 +72,8 @@ private:
     ColorDialog *m_colorDialog = nullptr;
     // Made at the first pick, so that starting the program builds none of it.
     ScreenPicker *m_screenPicker = nullptr;
-    // The colours used before, newest first; the menu's items follow at its next showing.
-    QList<QRgb> m_recent;
+    // The colours used before; the menu's items follow at its next showing.
+    RecentColors m_recent;
     bool m_recentStale = true;
     // Where the colour code's box starts when the code fits there.
     int m_codeLeft = 0;

@@ -25,11 +25,17 @@ QByteArray code(QRgb color)
     return QByteArray::number(color & 0xFFFFFF, 16).rightJustified(6, '0').toUpper().prepend('#');
 }
 
+QList<QRgb> codesIn(TIniFile &settings)
+{
+    QList<QRgb> colors;
+    for (const QByteArray &line : settings.readLines(kSection, isCode, RecentColors::Most))
+        colors.append(0xFF000000 | line.sliced(1).toUInt(nullptr, 16));
+    return colors;
+}
+
 } // namespace
 
-namespace RecentColors {
-
-QList<QRgb> added(QList<QRgb> colors, QRgb color)
+QList<QRgb> RecentColors::added(QList<QRgb> colors, QRgb color)
 {
     color = qRgb(qRed(color), qGreen(color), qBlue(color));
     colors.removeAll(color);
@@ -39,23 +45,43 @@ QList<QRgb> added(QList<QRgb> colors, QRgb color)
     return colors;
 }
 
-QList<QRgb> read(TIniFile &settings)
+void RecentColors::read(TIniFile &settings)
 {
-    QList<QRgb> colors;
-    for (const QByteArray &line : settings.readLines(kSection, isCode, Most))
-        colors.append(0xFF000000 | line.sliced(1).toUInt(nullptr, 16));
-    return colors;
+    m_colors = codesIn(settings);
 }
 
-void write(TIniFile &settings, const QList<QRgb> &colors)
+void RecentColors::add(QRgb color)
 {
+    m_colors = added(m_colors, color);
+    m_added = added(m_added, color);
+}
+
+void RecentColors::clear()
+{
+    for (const QRgb color : std::as_const(m_colors)) {
+        if (!m_cleared.contains(color))
+            m_cleared.append(color);
+    }
+    m_colors.clear();
+    m_added.clear();
+}
+
+void RecentColors::write(TIniFile &settings) const
+{
+    if (m_added.isEmpty() && m_cleared.isEmpty())
+        return;
+    QList<QRgb> colors = m_added;
+    for (const QRgb color : codesIn(settings)) {
+        if (colors.size() < Most && !m_cleared.contains(color) && !colors.contains(color))
+            colors.append(color);
+    }
     std::vector<QByteArray> lines;
-    for (const QRgb color : colors)
+    for (const QRgb color : std::as_const(colors))
         lines.push_back(code(color));
     settings.writeLines(kSection, isCode, Most, lines);
 }
 
-QIcon icon(QRgb color)
+QIcon RecentColors::icon(QRgb color)
 {
     QIcon icon;
     for (const int size : {16, 32}) {
@@ -68,6 +94,4 @@ QIcon icon(QRgb color)
         icon.addPixmap(sample);
     }
     return icon;
-}
-
 }

@@ -90,8 +90,11 @@ bool xServerAnswers(const QByteArray &display)
 {
     if (display.isEmpty())
         return false;
-    xcb_connection_t *connection = xcb_connect(display.constData(), nullptr);
-    const bool connected = xcb_connection_has_error(connection) == 0;
+    // Asked for the screen number, xcb refuses one past the server's last (":0.5"),
+    // which Qt would abort on; a negative one (":0.-1"), which Qt crashes on, it lets by.
+    int screen = 0;
+    xcb_connection_t *connection = xcb_connect(display.constData(), &screen);
+    const bool connected = xcb_connection_has_error(connection) == 0 && screen >= 0;
     xcb_disconnect(connection);
     return connected;
 }

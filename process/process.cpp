@@ -10,6 +10,7 @@
 #include "process/clipboardkeeper.h"
 #include "process/commandline.h"
 #include "process/displaychoice.h"
+#include "process/ownenvironment.h"
 #include "settings/settingslocation.h"
 #include "shell/application.h"
 #include "shell/clipboardtext.h"
@@ -64,6 +65,7 @@ int run(int argc, char *argv[])
 {
     if (ClipboardKeeper::isKeeperCommand(argc, argv))
         return ClipboardKeeper::runKeeperCommand(argc, argv);
+    OwnEnvironment::adopt();
     if (const std::optional<int> exitCode = answerCommandLine(argc, argv))
         return *exitCode;
     // Where Qt cannot connect it aborts, leaving a core file; say what is wrong instead.

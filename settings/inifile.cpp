@@ -12,7 +12,9 @@
 #include <cerrno>
 #include <utility>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -136,6 +138,85 @@ bool keepModeAndOwner(int fd, const struct stat &original, const QByteArray &acl
         [[maybe_unused]] const int kept = ::fsetxattr(fd, kAccessAcl, acl.constData(), std::size_t(acl.size()), 0);
     }
     return true;
+}
+
+// The new file's name while it is written: the file's own, a mark and random letters.
+// No one names a copy of their own like that, so a file so named that nobody is
+// writing is a leftover of a save that was killed before its end.
+const QByteArrayView kTemporaryMark(".new-");
+constexpr int kTemporaryLetters = 8;
+const char kTemporaryAlphabet[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+
+QByteArray temporaryName(const QByteArray &name)
+{
+    QByteArray temporary = name;
+    temporary.append(kTemporaryMark);
+    for (int i = 0; i < kTemporaryLetters; ++i)
+        temporary += kTemporaryAlphabet[QRandomGenerator::system()->bounded(int(sizeof kTemporaryAlphabet) - 1)];
+    return temporary;
+}
+
+bool isTemporaryName(QByteArrayView candidate, QByteArrayView name)
+{
+    if (candidate.size() != name.size() + kTemporaryMark.size() + kTemporaryLetters || !candidate.startsWith(name)
+        || !candidate.sliced(name.size()).startsWith(kTemporaryMark))
+        return false;
+    for (const char c : candidate.last(kTemporaryLetters)) {
+        if (!(c >= '0' && c <= '9') && !(c >= 'a' && c <= 'z'))
+            return false;
+    }
+    return true;
+}
+
+bool sameFile(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Whether the name in the folder still leads to the file open as fd.
+bool stillNamed(int folder, const char *name, int fd)
+{
+    struct stat named;
+    struct stat opened;
+    return ::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(fd, &opened) == 0
+        && sameFile(named, opened);
+}
+
+// A save holds its new file locked from the moment it is made until it has the
+// file's name, and a lock goes with its process however that ends: a leftover is
+// one no one holds. Only a plain file of the user's own with no other name, never a
+// link nor what it leads to.
+void removeLeftover(int folder, const char *name)
+{
+    struct stat named;
+    if (::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(named.st_mode)
+        || named.st_uid != ::geteuid() || named.st_nlink != 1)
+        return;
+    const int fd = ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat opened;
+    if (::fstat(fd, &opened) == 0 && sameFile(named, opened) && ::flock(fd, LOCK_EX | LOCK_NB) == 0
+        && stillNamed(folder, name, fd))
+        ::unlinkat(folder, name, 0);
+    ::close(fd);
+}
+
+void removeLeftovers(int folder, const QByteArray &name)
+{
+    const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listing < 0)
+        return;
+    DIR *entries = ::fdopendir(listing);
+    if (!entries) {
+        ::close(listing);
+        return;
+    }
+    while (const dirent *entry = ::readdir(entries)) {
+        if (isTemporaryName(entry->d_name, name))
+            removeLeftover(folder, entry->d_name);
+    }
+    ::closedir(entries);
 }
 
 const QByteArrayView kUtf16LE("\xFF\xFE");
@@ -310,6 +391,12 @@ TIniFile::TIniFile(const QByteArray &localFileName)
 {
 }
 
+TIniFile::TIniFile(const SettingsLocation &location, SettingsLocation::Use use)
+    : m_fileName(location.shownPath())
+    , m_file(location.file(use))
+{
+}
+
 TIniFile::~TIniFile() = default;
 
 int TIniFile::readInteger(const QByteArray &section, const QByteArray &key, int defaultValue)
@@ -375,31 +462,44 @@ bool TIniFile::replaceFile(const QByteArray &bytes)
         && ::faccessat(folder, name.constData(), W_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) != 0)
         return false;
 
+    // First, as they may be what filled the disk.
+    removeLeftovers(folder, name);
     QByteArray temporary;
     int fd = -1;
     for (int attempt = 0; fd == -1 && attempt < 16; ++attempt) {
-        temporary = name + '.' + QByteArray::number(QRandomGenerator::system()->generate(), 36);
+        temporary = temporaryName(name);
         // Private until it has the old file's mode; a new file gets the usual one.
         fd = ::openat(folder, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                       m_original ? 0600 : 0666);
         if (fd == -1 && errno != EEXIST)
             return false;
+        // Another copy's clean-up may have come between the making and the lock, and
+        // holds the file or has removed it: it is theirs to remove. Where the file
+        // system has no locks, the clean-up can take none either and removes nothing.
+        if (fd != -1 && ((::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+                         || !stillNamed(folder, temporary.constData(), fd))) {
+            ::close(fd);
+            fd = -1;
+        }
     }
     if (fd == -1)
         return false;
     bool written = (!m_original || keepModeAndOwner(fd, *m_original, m_originalAcl)) && writeAll(fd, bytes)
         && ::fsync(fd) == 0;
-    written = ::close(fd) == 0 && written;
     written = written && ::renameat(folder, temporary.constData(), folder, name.constData()) == 0;
     if (!written)
         ::unlinkat(folder, temporary.constData(), 0);
+    // Closed, and so unlocked, only once it has the file's name. fsync has reported
+    // whatever close could.
+    ::close(fd);
     return written;
 }
 
 IniDocument &TIniFile::document()
 {
     if (!m_document) {
-        m_file = std::make_unique<ResolvedFile>(m_localFileName);
+        if (!m_file)
+            m_file = std::make_unique<ResolvedFile>(m_localFileName);
         QByteArray bytes;
         const Reading reading = readFile(*m_file, bytes, m_original, m_originalAcl);
         if (reading != Reading::Read)

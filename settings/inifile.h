@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/inidocument.h"
+#include "settings/settingslocation.h"
 
 #include <QByteArray>
 #include <QString>
@@ -57,6 +58,9 @@ public:
     explicit TIniFile(const QString &fileName);
     // A name as the file system has it: bytes, which need not be UTF-8.
     explicit TIniFile(const QByteArray &localFileName);
+    // The settings file where location keeps it, reached through the folder it has
+    // held since the start, not by its name again.
+    TIniFile(const SettingsLocation &location, SettingsLocation::Use use);
     ~TIniFile();
 
     // A missing file, section or key and a value that does not convert give the default.

@@ -45,17 +45,6 @@ QByteArray linkTarget(int link)
     return buffer;
 }
 
-bool isFollowed(int folder, const struct stat &link, std::optional<uid_t> trustedLinkOwner)
-{
-    struct stat shared = {};
-    if (::fstat(folder, &shared) != 0)
-        return false;
-    const bool stickyForAll = (shared.st_mode & S_ISVTX) && (shared.st_mode & S_IWOTH);
-    if (stickyForAll && link.st_uid != ::geteuid() && link.st_uid != shared.st_uid)
-        return false;
-    return !trustedLinkOwner || (link.st_uid == *trustedLinkOwner && link.st_nlink == 1);
-}
-
 // The names of a path in the order they are walked, the first one last, so that a
 // link's target can be put on top of what is still to come.
 void pushNames(QList<QByteArray> &pending, const QByteArray &path)
@@ -69,23 +58,41 @@ void pushNames(QList<QByteArray> &pending, const QByteArray &path)
 
 } // namespace
 
-ResolvedFile::ResolvedFile(const QByteArray &path, std::optional<uid_t> trustedLinkOwner, Folders folders)
+ResolvedFile::ResolvedFile(std::optional<uid_t> trustedLinkOwner, Way way)
+    : m_trustedLinkOwner(trustedLinkOwner)
+    , m_way(way)
 {
-    const auto startAt = [this](const QByteArray &folderPath) {
-        if (m_folder != -1)
-            ::close(m_folder);
-        m_folder = ::open(folderPath.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        m_folderPath = folderPath;
-        return m_folder != -1;
-    };
-    if (path.isEmpty() || !startAt(path.startsWith('/') ? QByteArrayLiteral("/") : workingFolder())) {
-        m_status = Status::NoFolder;
-        return;
-    }
+}
 
+ResolvedFile::ResolvedFile(const QByteArray &path, std::optional<uid_t> trustedLinkOwner, Folders folders, Way way)
+    : ResolvedFile(trustedLinkOwner, way)
+{
+    m_status = Status::NoFolder;
+    if (path.isEmpty() || !startAt(path.startsWith('/') ? QByteArrayLiteral("/") : workingFolder()))
+        return;
     QList<QByteArray> pending;
     pushNames(pending, path);
-    int links = 0;
+    walk(std::move(pending), folders);
+}
+
+bool ResolvedFile::startAt(const QByteArray &folderPath)
+{
+    if (m_folder != -1)
+        ::close(m_folder);
+    m_folder = ::open(folderPath.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    m_folderPath = folderPath;
+    struct stat status = {};
+    if (m_folder != -1 && ::fstat(m_folder, &status) == 0 && isEntered(status))
+        return true;
+    m_status = m_folder == -1 ? Status::NoFolder : Status::UntrustedLink;
+    if (m_folder != -1)
+        ::close(m_folder);
+    m_folder = -1;
+    return false;
+}
+
+void ResolvedFile::walk(QList<QByteArray> pending, Folders folders)
+{
     while (!pending.isEmpty()) {
         const QByteArray name = pending.takeLast();
         const bool last = pending.isEmpty();
@@ -93,8 +100,11 @@ ResolvedFile::ResolvedFile(const QByteArray &path, std::optional<uid_t> trustedL
             if (last)
                 break;
             const int parent = ::openat(m_folder, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
-            if (parent == -1) {
-                m_status = Status::NoFolder;
+            struct stat status = {};
+            if (parent == -1 || ::fstat(parent, &status) != 0 || !isEntered(status)) {
+                m_status = parent == -1 ? Status::NoFolder : Status::UntrustedLink;
+                if (parent != -1)
+                    ::close(parent);
                 return;
             }
             ::close(m_folder);
@@ -111,8 +121,14 @@ ResolvedFile::ResolvedFile(const QByteArray &path, std::optional<uid_t> trustedL
                 m_name = name;
                 return;
             }
-            if (folders == Folders::Existing || !makeFolder(name)) {
-                m_status = folders == Folders::Existing ? Status::MissingFolder : Status::NoFolder;
+            if (folders == Folders::Existing) {
+                m_status = Status::MissingFolder;
+                m_pending = pending;
+                m_pending.append(name);
+                return;
+            }
+            if (!makeFolder(name)) {
+                m_status = Status::NoFolder;
                 return;
             }
             entry = ::openat(m_folder, name.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -125,19 +141,17 @@ ResolvedFile::ResolvedFile(const QByteArray &path, std::optional<uid_t> trustedL
             return;
         }
         if (S_ISLNK(status.st_mode)) {
-            const bool followed = isFollowed(m_folder, status, trustedLinkOwner);
+            const bool followed = isFollowed(status);
             const QByteArray target = followed ? linkTarget(entry) : QByteArray();
             ::close(entry);
             if (!followed) {
                 m_status = Status::UntrustedLink;
                 return;
             }
-            if (++links > kMostLinks || target.isEmpty())
+            if (++m_links > kMostLinks || target.isEmpty())
                 break;
-            if (target.startsWith('/') && !startAt(QByteArrayLiteral("/"))) {
-                m_status = Status::NoFolder;
+            if (target.startsWith('/') && !startAt(QByteArrayLiteral("/")))
                 return;
-            }
             pushNames(pending, target);
             continue;
         }
@@ -147,9 +161,9 @@ ResolvedFile::ResolvedFile(const QByteArray &path, std::optional<uid_t> trustedL
             m_name = name;
             return;
         }
-        if (!S_ISDIR(status.st_mode)) {
+        if (!S_ISDIR(status.st_mode) || !isEntered(status)) {
             ::close(entry);
-            m_status = Status::NoFolder;
+            m_status = S_ISDIR(status.st_mode) ? Status::UntrustedLink : Status::NoFolder;
             return;
         }
         ::close(m_folder);
@@ -166,6 +180,38 @@ ResolvedFile::~ResolvedFile()
         ::close(m_folder);
 }
 
+std::unique_ptr<ResolvedFile> ResolvedFile::resumed(Folders folders) const
+{
+    std::unique_ptr<ResolvedFile> file(new ResolvedFile(m_trustedLinkOwner, m_way));
+    file->m_status = m_status;
+    if (m_folder == -1)
+        return file;
+    file->m_folder = ::fcntl(m_folder, F_DUPFD_CLOEXEC, 0);
+    if (file->m_folder == -1) {
+        file->m_status = Status::NoFolder;
+        return file;
+    }
+    file->m_folderPath = m_folderPath;
+    file->m_name = m_name;
+    file->m_links = m_links;
+    if (m_status == Status::MissingFolder)
+        file->walk(m_pending, folders);
+    return file;
+}
+
+bool ResolvedFile::leadsIntoOwnFolder(const QByteArray &folder)
+{
+    const ResolvedFile way(folder, ownerTrustedHere(), Folders::Existing, Way::OwnOrRoots);
+    if (way.status() == Status::MissingFolder)
+        return way.folderIsOwn();
+    struct stat status = {};
+    if (!way.isResolved())
+        return false;
+    if (::fstatat(way.folder(), way.name().constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT && way.folderIsOwn();
+    return S_ISDIR(status.st_mode) && status.st_uid == ::geteuid();
+}
+
 std::optional<uid_t> ResolvedFile::ownerTrustedHere()
 {
     return ::geteuid() == 0 ? std::optional<uid_t>(0) : std::nullopt;
@@ -180,6 +226,35 @@ bool ResolvedFile::folderIsOwn() const
 {
     struct stat folder = {};
     return m_folder != -1 && ::fstat(m_folder, &folder) == 0 && folder.st_uid == ::geteuid();
+}
+
+bool ResolvedFile::isFollowed(const struct stat &link) const
+{
+    struct stat shared = {};
+    if (::fstat(m_folder, &shared) != 0)
+        return false;
+    const uid_t user = ::geteuid();
+    const bool stickyForAll = (shared.st_mode & S_ISVTX) && (shared.st_mode & S_IWOTH);
+    if (stickyForAll && link.st_uid != user && link.st_uid != shared.st_uid)
+        return false;
+    if (m_trustedLinkOwner)
+        return link.st_uid == *m_trustedLinkOwner && link.st_nlink == 1;
+    if (link.st_uid == user || link.st_uid == 0)
+        return true;
+    if (m_way == Way::OwnOrRoots)
+        return false;
+    if (stickyForAll)
+        return true;
+    // Whose groups are whose is not known here without asking the user database, so
+    // a folder its group may write counts as written by anyone.
+    const bool linkOwnerMayWrite = (shared.st_mode & (S_IWGRP | S_IWOTH))
+        || (link.st_uid == shared.st_uid && (shared.st_mode & S_IWUSR));
+    return !linkOwnerMayWrite;
+}
+
+bool ResolvedFile::isEntered(const struct stat &folder) const
+{
+    return m_way == Way::Any || folder.st_uid == ::geteuid() || folder.st_uid == 0;
 }
 
 bool ResolvedFile::makeFolder(const QByteArray &name) const

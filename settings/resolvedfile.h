@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 
+#include <memory>
 #include <optional>
 
 #include <sys/types.h>
@@ -16,6 +18,10 @@
 // - in a folder that is sticky and writable by all (/tmp), a link is followed only
 //   when it belongs to the one who follows it or to the folder's owner, whatever the
 //   system's own setting for that says;
+// - in any other folder, a link of another user who may write that folder (its
+//   owner, or anyone where its group or all may write it) is not followed: they
+//   could have put it there to send the follower's writes into the follower's own
+//   files. Root's links are followed there;
 // - root follows only the links root owns, and only those with a single name: a link
 //   another user made, or hard-linked where root would find it, could otherwise send
 //   root's writes into any file.
@@ -30,7 +36,7 @@ public:
         MissingFolder,
         // A name on the way is no folder, or cannot be entered.
         NoFolder,
-        // A link on the way is not followed here.
+        // A link on the way is not followed here, or a folder not entered.
         UntrustedLink,
         // More links than the kernel would follow, or a name that ends in a folder.
         Unresolvable,
@@ -41,17 +47,32 @@ public:
     // run leaves its folders in someone else's.
     enum class Folders { Existing, Made };
 
-    // Links owned by anyone are followed (the shared-folder rule apart), or only
+    // Whose folders and links the way may pass: any, by the rules above, or only the
+    // user's own and root's, for a place the environment names, which another user
+    // may have set (sudo -E, su -m).
+    enum class Way { Any, OwnOrRoots };
+
+    // Links owned by anyone are followed (the rules above apart), or only
     // single-named ones of trustedLinkOwner.
     explicit ResolvedFile(const QByteArray &path, std::optional<uid_t> trustedLinkOwner = ownerTrustedHere(),
-                          Folders folders = Folders::Existing);
+                          Folders folders = Folders::Existing, Way way = Way::Any);
     ~ResolvedFile();
 
     ResolvedFile(const ResolvedFile &) = delete;
     ResolvedFile &operator=(const ResolvedFile &) = delete;
 
+    // The same file again through the folder held since this one was resolved, the
+    // rest of a way that stopped at a missing folder walked now: a name changed
+    // meanwhile anywhere above that folder changes nothing.
+    std::unique_ptr<ResolvedFile> resumed(Folders folders) const;
+
     // Root trusts its own links only; everyone else follows any.
     static std::optional<uid_t> ownerTrustedHere();
+
+    // Whether folder, resolved as a place of the user's own (Way::OwnOrRoots), is one
+    // of the user's own folders, or where it does not exist yet, the last folder on
+    // its way that does.
+    static bool leadsIntoOwnFolder(const QByteArray &folder);
 
     Status status() const { return m_status; }
     bool isResolved() const { return m_status == Status::Resolved; }
@@ -75,10 +96,20 @@ public:
     bool isKeptHere() const;
 
 private:
+    ResolvedFile(std::optional<uid_t> trustedLinkOwner, Way way);
+    void walk(QList<QByteArray> pending, Folders folders);
+    bool startAt(const QByteArray &folderPath);
+    bool isFollowed(const struct stat &link) const;
+    bool isEntered(const struct stat &folder) const;
     bool makeFolder(const QByteArray &name) const;
 
+    std::optional<uid_t> m_trustedLinkOwner;
+    Way m_way = Way::Any;
     Status m_status = Status::Unresolvable;
     int m_folder = -1;
     QByteArray m_folderPath;
     QByteArray m_name;
+    // The names still to walk where a folder was missing, the next one last.
+    QList<QByteArray> m_pending;
+    int m_links = 0;
 };

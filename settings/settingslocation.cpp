@@ -28,17 +28,10 @@ QByteArray ownExecutable()
     return buffer;
 }
 
-// The home folder the user's account names, whatever the environment says.
-QByteArray accountHome()
-{
-    const passwd *entry = ::getpwuid(::geteuid());
-    return entry && entry->pw_dir ? QByteArray(entry->pw_dir) : QByteArray();
-}
-
 QByteArray homeFolder()
 {
     const QByteArray home = qgetenv("HOME");
-    return home.isEmpty() ? accountHome() : home;
+    return home.isEmpty() ? SettingsLocation::accountHome() : home;
 }
 
 QByteArray folderOf(const QByteArray &path)
@@ -71,14 +64,6 @@ QByteArray configFolder(const QByteArray &configHome, const QByteArray &home)
     return QByteArray();
 }
 
-// Whether the folder leads into one of the user's own: the folder itself, or the
-// last one on its way that exists, where the rest will be made.
-bool leadsIntoOwnFolder(const QByteArray &folder)
-{
-    const ResolvedFile probe(inFolder(folder, kFileName));
-    return (probe.isResolved() || probe.status() == ResolvedFile::Status::MissingFolder) && probe.folderIsOwn();
-}
-
 } // namespace
 
 SettingsLocation::SettingsLocation()
@@ -93,19 +78,36 @@ SettingsLocation::SettingsLocation(const QByteArray &executable, const QByteArra
     if (programFolder.isEmpty())
         return;
     const bool installed = exists(inFolder(programFolder, QByteArrayLiteral(VINDRE_INSTALLED_ENTRY)));
-    if (!installed && ResolvedFile(inFolder(programFolder, kFileName)).isKeptHere()) {
-        m_folder = programFolder;
-        return;
+    if (!installed) {
+        auto beside = std::make_shared<const ResolvedFile>(inFolder(programFolder, kFileName));
+        if (beside->isKeptHere()) {
+            m_folder = programFolder;
+            m_file = std::move(beside);
+            return;
+        }
     }
-    // The environment may be another user's (sudo -E, su without -): a folder there
-    // that is not this user's own is not used, and the account's home is.
+    // The environment may be another user's (sudo -E, su -m): a folder there that is
+    // not this user's own, or is reached through someone else's, is not used, and the
+    // account's home is. That one is the system's word, where another user's folder
+    // on the way is the administrator's choice, and is not held to the same rule.
     m_inConfigHome = true;
     const QByteArray fromEnvironment = configFolder(configHome, home);
     const QByteArray fromAccount = configFolder(QByteArray(), accountHome);
-    if (!fromEnvironment.isEmpty() && leadsIntoOwnFolder(fromEnvironment))
-        m_folder = fromEnvironment;
-    else
-        m_folder = fromAccount.isEmpty() ? fromEnvironment : fromAccount;
+    const bool environmentUsed = fromAccount.isEmpty()
+        || (!fromEnvironment.isEmpty() && ResolvedFile::leadsIntoOwnFolder(fromEnvironment));
+    m_folder = environmentUsed ? fromEnvironment : fromAccount;
+    const ResolvedFile::Way way = environmentUsed ? ResolvedFile::Way::OwnOrRoots : ResolvedFile::Way::Any;
+    if (!m_folder.isEmpty())
+        m_file = std::make_shared<const ResolvedFile>(inFolder(m_folder, kFileName), ResolvedFile::ownerTrustedHere(),
+                                                      ResolvedFile::Folders::Existing, way);
+}
+
+SettingsLocation::~SettingsLocation() = default;
+
+QByteArray SettingsLocation::accountHome()
+{
+    const passwd *entry = ::getpwuid(::geteuid());
+    return entry && entry->pw_dir ? QByteArray(entry->pw_dir) : QByteArray();
 }
 
 QString SettingsLocation::shownPath() const
@@ -113,18 +115,14 @@ QString SettingsLocation::shownPath() const
     return isKnown() ? QFile::decodeName(inFolder(m_folder, kFileName)) : QString();
 }
 
-QByteArray SettingsLocation::pathForReading() const
+std::unique_ptr<ResolvedFile> SettingsLocation::file(Use use) const
 {
-    return isKnown() ? inFolder(m_folder, kFileName) : QByteArray();
-}
-
-QByteArray SettingsLocation::pathForWriting() const
-{
-    if (!isKnown())
-        throw EIniFileException(QStringLiteral("設定ファイル %1 を置くフォルダが見つかりません")
-                                    .arg(QString::fromLatin1(kFileName)));
-    const QByteArray file = inFolder(m_folder, kFileName);
-    if (m_inConfigHome)
-        ResolvedFile(file, ResolvedFile::ownerTrustedHere(), ResolvedFile::Folders::Made);
-    return file;
+    if (!m_file) {
+        if (use == Use::Writing)
+            throw EIniFileException(QStringLiteral("設定ファイル %1 を置くフォルダが見つかりません")
+                                        .arg(QString::fromLatin1(kFileName)));
+        return std::make_unique<ResolvedFile>(QByteArray());
+    }
+    const bool makesFolders = use == Use::Writing && m_inConfigHome;
+    return m_file->resumed(makesFolders ? ResolvedFile::Folders::Made : ResolvedFile::Folders::Existing);
 }

@@ -3,6 +3,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
+
+class ResolvedFile;
+
 // Where the settings file vindre.ini lives: chosen once, when the window reads it,
 // and kept for the save.
 //
@@ -18,9 +22,16 @@
 // (ResolvedFile::isKeptHere: the file is theirs, or they may replace it in a folder
 // of their own). Otherwise this user's own file under $XDG_CONFIG_HOME is used.
 //
-// The environment may be another user's, as sudo -E or su without "-" leave it: a
-// configuration folder that leads into a folder not the user's own is not used, and
-// the one in the home folder of the user's account is.
+// The environment may be another user's, as sudo -E, su -m or su without "-" leave
+// it: a configuration folder that is not the user's own, or is reached through a
+// folder or a link of someone else's but root's, is not used, and the one in the
+// home folder of the user's account is. Every folder on the way to a file the
+// environment names is the user's own or root's, and no link of another user's is
+// followed; the way to the account's home is the administrator's.
+//
+// The way to the file is walked once, at the start, and the folder reached is held
+// from then on: reading and saving go through it, so nothing renamed meanwhile above
+// it can send the save anywhere else.
 //
 // Folder names are bytes and need not be UTF-8, so the paths handed out are bytes too.
 class SettingsLocation
@@ -33,6 +44,7 @@ public:
     // the user's account names.
     SettingsLocation(const QByteArray &executable, const QByteArray &configHome, const QByteArray &home,
                      const QByteArray &accountHome = QByteArray());
+    ~SettingsLocation();
 
     // Whether there is a place at all; without one nothing can be kept.
     bool isKnown() const { return !m_folder.isEmpty(); }
@@ -41,14 +53,18 @@ public:
     // The file as the user knows it, for messages. Empty when there is no place.
     QString shownPath() const;
 
-    // The file to read; empty when there is none to read, which reads as no file.
-    QByteArray pathForReading() const;
+    enum class Use { Reading, Writing };
+    // The file, through the folder held since the start; for writing, the folders
+    // still missing on the way to it made first when it is in the user's
+    // configuration folder. With no place, reading finds no file, and writing raises
+    // EIniFileException.
+    std::unique_ptr<ResolvedFile> file(Use use) const;
 
-    // The file to write, its missing folders made first when it is in the user's
-    // configuration folder. Raises EIniFileException when there is no place.
-    QByteArray pathForWriting() const;
+    // The home folder the user's account names, whatever the environment says.
+    static QByteArray accountHome();
 
 private:
     QByteArray m_folder;
     bool m_inConfigHome = false;
+    std::shared_ptr<const ResolvedFile> m_file;
 };

@@ -57,19 +57,26 @@ public:
     {
         if (!m_window)
             return std::nullopt;
+        // The window's id comes back with the next connection, and an owner's late
+        // answer to an earlier request with it: only the request's own time tells
+        // the answer to this one, and CurrentTime would be echoed by every answer.
+        const std::optional<xcb_timestamp_t> time = serverTime();
+        if (!time)
+            return std::nullopt;
         for (const xcb_atom_t target : {m_utf8, xcb_atom_t(XCB_ATOM_STRING)}) {
-            xcb_convert_selection(m_connection, m_window, m_clipboard, target, m_property, XCB_CURRENT_TIME);
+            xcb_convert_selection(m_connection, m_window, m_clipboard, target, m_property, *time);
             xcb_flush(m_connection);
-            const Event notify = waitFor([this](const xcb_generic_event_t *event) {
-                return (event->response_type & 0x7f) == XCB_SELECTION_NOTIFY
-                    && reinterpret_cast<const xcb_selection_notify_event_t *>(event)->requestor == m_window;
+            const Event notify = waitFor([this, target, time](const xcb_generic_event_t *event) {
+                const auto *answer = reinterpret_cast<const xcb_selection_notify_event_t *>(event);
+                return (event->response_type & 0x7f) == XCB_SELECTION_NOTIFY && answer->requestor == m_window
+                    && answer->selection == m_clipboard && answer->target == target && answer->time == *time;
             });
             if (!notify)
                 return std::nullopt;
-            if (reinterpret_cast<const xcb_selection_notify_event_t *>(notify.get())->property == XCB_NONE)
+            if (reinterpret_cast<const xcb_selection_notify_event_t *>(notify.get())->property != m_property)
                 continue;
-            if (const std::optional<QByteArray> bytes = readProperty())
-                return target == m_utf8 ? QString::fromUtf8(*bytes) : QString::fromLatin1(*bytes);
+            if (std::optional<QString> text = readProperty())
+                return text;
         }
         return std::nullopt;
     }
@@ -80,6 +87,14 @@ private:
         const XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
             m_connection, xcb_intern_atom(m_connection, false, uint16_t(qstrlen(name)), name), nullptr));
         return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    }
+
+    bool isText(xcb_atom_t type) const { return type == m_utf8 || type == XCB_ATOM_STRING; }
+
+    QString decoded(xcb_atom_t type, const QByteArray &bytes) const
+    {
+        // ICCCM's STRING is Latin-1.
+        return type == XCB_ATOM_STRING ? QString::fromLatin1(bytes) : QString::fromUtf8(bytes);
     }
 
     // Events that do not answer the request are dropped; null once the time is up.
@@ -96,6 +111,22 @@ private:
             pollfd socket{xcb_get_file_descriptor(m_connection), POLLIN, 0};
             ::poll(&socket, 1, int(remaining));
         }
+    }
+
+    // The server's time now, from an empty change to a property of our window.
+    std::optional<xcb_timestamp_t> serverTime()
+    {
+        xcb_change_property(m_connection, XCB_PROP_MODE_APPEND, m_window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0,
+                            nullptr);
+        xcb_flush(m_connection);
+        const Event notify = waitFor([this](const xcb_generic_event_t *event) {
+            const auto *change = reinterpret_cast<const xcb_property_notify_event_t *>(event);
+            return (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY && change->window == m_window
+                && change->atom == XCB_ATOM_WM_NAME;
+        });
+        if (!notify)
+            return std::nullopt;
+        return reinterpret_cast<const xcb_property_notify_event_t *>(notify.get())->time;
     }
 
     // At most `wanted` bytes of the property, deleted once read whole, which tells an
@@ -119,17 +150,24 @@ private:
                           xcb_get_property_value_length(reply));
     }
 
-    std::optional<QByteArray> readProperty()
+    // The text, whole or as far as the reader looks at it; nothing when the property
+    // holds no text, or a text in pieces that did not come to its end in time.
+    std::optional<QString> readProperty()
     {
         bool more = false;
         const XcbReply<xcb_get_property_reply_t> first = property(m_maxBytes, &more);
         if (!first)
             return std::nullopt;
-        if (first->type != m_incr)
-            return bytesOf(first.get()).left(m_maxBytes);
-        // A large text comes in pieces; only as many are read as the reader will look at.
+        if (first->type != m_incr) {
+            if (!isText(first->type))
+                return std::nullopt;
+            return decoded(first->type, bytesOf(first.get()).left(m_maxBytes));
+        }
+        // A large text comes in pieces, ended by an empty one; only as many are read
+        // as the reader will look at.
         xcb_flush(m_connection);
         QByteArray bytes;
+        xcb_atom_t type = XCB_ATOM_NONE;
         while (bytes.size() < m_maxBytes && !more) {
             const Event piece = waitFor([this](const xcb_generic_event_t *event) {
                 const auto *notify = reinterpret_cast<const xcb_property_notify_event_t *>(event);
@@ -137,14 +175,19 @@ private:
                     && notify->atom == m_property && notify->state == XCB_PROPERTY_NEW_VALUE;
             });
             if (!piece)
-                break;
+                return std::nullopt;
             const XcbReply<xcb_get_property_reply_t> reply = property(m_maxBytes - int(bytes.size()), &more);
-            if (!reply || xcb_get_property_value_length(reply.get()) == 0)
-                break;
+            if (!reply)
+                return std::nullopt;
+            if (xcb_get_property_value_length(reply.get()) == 0)
+                return decoded(type, bytes);
+            if (!isText(reply->type) || (type != XCB_ATOM_NONE && reply->type != type))
+                return std::nullopt;
+            type = reply->type;
             bytes += bytesOf(reply.get());
             xcb_flush(m_connection);
         }
-        return bytes;
+        return decoded(type, bytes);
     }
 
     int m_maxBytes;

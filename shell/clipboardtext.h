@@ -16,7 +16,8 @@ namespace ClipboardText {
 void setDisplay(const QByteArray &display);
 
 // The text, or its first maxLength + 1 characters when it is longer; nothing when
-// the clipboard holds no text or its owner does not answer in time.
+// the clipboard holds no text, or its owner does not answer in time or sends only
+// part of it.
 std::optional<QString> read(int maxLength);
 
 }

@@ -3,6 +3,9 @@
 # clipboard manager a small process of ours keeps offering it until another program
 # copies or the display goes away; with one, Qt hands the text over to it.
 source "$(dirname "$0")/lib.sh"
+# Fresh memory from glibc's heap is mostly zeros, which would hide bytes of the
+# keeper's answers left unset; filled instead, they show.
+export MALLOC_PERTURB_=165
 start_display
 
 SELECTION="/usr/bin/python3 $(dirname "$0")/selection.py"

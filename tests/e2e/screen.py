@@ -9,12 +9,20 @@
                         lets them go again
   screen.py cursor      a fingerprint of the pointer's image
   screen.py mute        takes the clipboard, says "mute", and never answers a request
+  screen.py INCR PIECE...
+                        takes the clipboard, says "owner" and answers in pieces
+                        (INCR), the empty one last; a PIECE "exit" ends it instead
+  screen.py INTEGER TEXT
+                        the same, answering with TEXT's four bytes as an INTEGER
+  screen.py late TEXT   the same, answering each request with TEXT only once the
+                        next one comes
 """
 import hashlib
 import sys
 import time
 
-from Xlib import X, display
+from Xlib import X, Xatom, display
+from Xlib.protocol import event
 
 d = display.Display()
 screen = d.screen()
@@ -23,6 +31,20 @@ root = screen.root
 
 def pixel(colour):
     return screen.default_colormap.alloc_color(*(int(colour[i:i + 2], 16) * 257 for i in (0, 2, 4))).pixel
+
+
+def own_clipboard():
+    window = root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
+    window.set_selection_owner(d.intern_atom("CLIPBOARD"), X.CurrentTime)
+    d.sync()
+
+
+def answer(request, kind, form, data):
+    request.requestor.change_property(request.property, kind, form, data)
+    request.requestor.send_event(event.SelectionNotify(time=request.time, requestor=request.requestor,
+                                                       selection=request.selection, target=request.target,
+                                                       property=request.property))
+    d.flush()
 
 
 def stay(word):
@@ -60,10 +82,32 @@ elif command == "free":
     d.sync()
     print("free" if pointer == keyboard == X.GrabSuccess else "held")
 elif command == "mute":
-    window = root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
-    window.set_selection_owner(d.intern_atom("CLIPBOARD"), X.CurrentTime)
-    d.sync()
+    own_clipboard()
     stay("mute")
+elif command in ("INCR", "INTEGER", "late"):
+    own_clipboard()
+    print("owner", flush=True)
+    earlier = None
+    while True:
+        request = d.next_event()
+        if request.type != X.SelectionRequest:
+            continue
+        if command == "INTEGER":
+            answer(request, Xatom.INTEGER, 32, [int.from_bytes(sys.argv[2].encode(), sys.byteorder)])
+        elif command == "late" and earlier:
+            answer(earlier, earlier.target, 8, sys.argv[2].encode())
+        elif command == "INCR":
+            request.requestor.change_attributes(event_mask=X.PropertyChangeMask)
+            answer(request, d.intern_atom("INCR"), 32, [1024])
+            for piece in sys.argv[2:]:
+                e = d.next_event()
+                while e.type != X.PropertyNotify or e.state != X.PropertyDelete:
+                    e = d.next_event()
+                if piece == "exit":
+                    sys.exit()
+                request.requestor.change_property(request.property, request.target, 8, piece.encode())
+                d.flush()
+        earlier = request
 elif command == "cursor":
     d.xfixes_query_version()
     image = d.xfixes_get_cursor_image(root)

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The settings file vindre.ini beside the program, as a user meets it: the first
 # start, the window coming back to the same place run after run under a real window
-# manager, odd values typed in by hand, UTF-16 files, links, files that are no
-# settings file, the end of the program asked by the system, and a file or folder
-# the program may not write.
+# manager, odd values typed in by hand, two copies at once, a save killed midway,
+# UTF-16 files, links, files that are no settings file, the end of the program asked
+# by the system, a file or folder the program may not write, and a place the window
+# manager did not take.
 source "$(dirname "$0")/lib.sh"
 start_display
 INI=$APP_DIR/vindre.ini
@@ -38,6 +39,14 @@ close_and_wait() {
     close_by_wm "$MAIN_WIN"
     wait_app
     check "$1: exit code" 0 "$APP_CODE"
+}
+
+# Starts one more copy, its window told from the others' by its process.
+start_copy() {
+    "$VINDRE" >>"$WORK/app.log" 2>&1 &
+    APP_PID=$!
+    MAIN_WIN=$(timeout 20 xdotool search --sync --all --onlyvisible --pid "$APP_PID" --name "^ヴィンドレ 051113\$" | head -n1)
+    sleep 0.3
 }
 
 # Waits until the program has more than one window up (a dialog or an error box).
@@ -161,6 +170,28 @@ close_and_wait "the list emptied"
 check_file "the list emptied: the hand-edited lines and the other sections kept" "; mine" "[Other]" "Key=kept" \
     "[History]" "; favourites" "garbage" "#zzzzzz" "[Main]" X=150 Y=150 ColorR=255 ColorG=0 ColorB=0 ClipTransLower=0
 
+# Two copies at once keep each other's recent colours whichever closes last, on top
+# of what the file holds by then: a code added by hand meanwhile stays.
+for order in "A B" "B A"; do
+    crlf "[Main]" "[History]" "#111111" >"$INI"
+    start_copy
+    A=("$APP_PID" "$MAIN_WIN")
+    key "$MAIN_WIN" End
+    key "$MAIN_WIN" F5
+    start_copy
+    B=("$APP_PID" "$MAIN_WIN")
+    key "$MAIN_WIN" F2
+    key "$MAIN_WIN" F5
+    crlf "[Main]" "[History]" "#123456" "#111111" >"$INI"
+    for copy in $order; do
+        eval "APP_PID=\${$copy[0]} MAIN_WIN=\${$copy[1]}"
+        close_and_wait "two copies, closed $order: $copy"
+    done
+    [ "$order" = "A B" ] && expected="#FFFFFF #FF0000" || expected="#FF0000 #FFFFFF"
+    check "two copies, closed $order: the last one's colour first, the other's, the codes already there" \
+        "$expected #123456 #111111" "$(tr -d '\r' <"$INI" | sed '1,/^\[History\]$/d' | paste -sd' ')"
+done
+
 # SIGTERM closes the window as a user would, so the settings are saved.
 rm -f "$INI"
 start_and_activate
@@ -179,6 +210,40 @@ kill -TERM "$APP_PID"
 wait_app
 check "SIGTERM with a dialog open: exit code" 0 "$APP_CODE"
 check_file "SIGTERM with a dialog open: saved" "[Main]" X=100 Y=100 ColorR=255 ColorG=0 ColorB=0 ClipTransLower=1
+
+# A save killed before its end (strace sends the signal as it flushes the new file)
+# leaves that file beside the old one, which stays as it was. The next save removes
+# it, but not the new file of a save stopped meanwhile, which then ends as it should.
+leftovers() { (cd "$APP_DIR" && ls -d vindre.ini.new-* 2>/dev/null | paste -sd' '); }
+save_signalled() {
+    strace -qq -o /dev/null -e trace=fsync -e inject=fsync:signal="$1" "$VINDRE" >"$WORK/app.log" 2>&1 &
+    APP_PID=$!
+    MAIN_WIN=$(wait_window "ヴィンドレ 051113")
+    key "$MAIN_WIN" "$2"
+    close_by_wm "$MAIN_WIN"
+}
+{ crlf "[Main]"; printf ';'; head -c $((16 * 1024 * 1024 - 100)) /dev/zero | tr '\0' x; } >"$INI"
+cp "$INI" "$WORK/before-kill.ini"
+save_signalled SIGKILL End
+wait_app
+killed=$(leftovers)
+check "killed save: the file as it was, the whole new one beside it" "same yes" \
+    "$(cmp -s "$WORK/before-kill.ini" "$INI" && echo same) $([ -n "$killed" ] &&
+        [ "$(stat -c %s "$APP_DIR/$killed")" -gt "$(stat -c %s "$INI")" ] && echo yes)"
+save_signalled SIGSTOP F2
+STOPPED=$APP_PID
+for _ in $(seq 100); do [ "$(leftovers)" != "$killed" ] && break; sleep 0.1; done
+stopped=$(leftovers | tr ' ' '\n' | grep -vxF "$killed")
+start_copy
+key "$MAIN_WIN" End
+close_and_wait "the save after a killed one"
+check "the save after a killed one: saved, the leftover gone, the stopped save's file kept" "ColorR=255 yes" \
+    "$(tr -d '\r' <"$INI" | grep -x ColorR=255) $([ -n "$stopped" ] && [ "$(leftovers)" = "$stopped" ] && echo yes)"
+kill -CONT "$(pgrep -P "$STOPPED")"
+APP_PID=$STOPPED
+wait_app
+check "the stopped save, let go: ends, saved, nothing left" "0 ColorG=255 " \
+    "$APP_CODE $(tr -d '\r' <"$INI" | grep -x ColorG=255) $(leftovers)"
 
 # UTF-16 in either byte order: read, and written back in the same encoding.
 utf16() {
@@ -380,5 +445,17 @@ check "read-only folder: Alt+X ends, exit code" 0 "$APP_CODE"
 check "read-only folder: unchanged" same "$(cmp -s "$WORK/read-only.ini" "$INI" && echo same)"
 check "read-only folder: nothing left beside it" "vindre vindre.ini" "$(ls "$APP_DIR" | paste -sd' ')"
 chmod 755 "$APP_DIR"
+
+# A place the window manager did not take stays stored as it was, but a move by the
+# user afterwards is saved: metacity keeps the title bar on the screen.
+stop_display
+start_display metacity
+crlf "[Main]" X=100 Y=-40 >"$INI"
+start_app
+check "metacity: a place above the screen not taken" "100 0" "$(frame_origin "$MAIN_WIN")"
+xdotool windowmove "$MAIN_WIN" 300 200
+sleep 0.5
+close_and_wait "metacity, moved by the user"
+check "metacity, moved by the user: saved there" "X=300 Y=200" "$(tr -d '\r' <"$INI" | grep -E '^[XY]=' | paste -sd' ')"
 
 finish

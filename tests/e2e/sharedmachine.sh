@@ -14,25 +14,35 @@ make_user USER_NAME "$WORK/user"
 USER_HOME=$WORK/user
 crlf() { printf '%s\r\n' "$@"; }
 
-# Runs the program as the user, with the user's own HOME, until the window is up.
+# Runs the program as the user, with the user's own HOME unless another is given
+# before the program, until the window is up.
 start_as_user() {
-    as_user "$USER_NAME" env HOME="$USER_HOME" "$1" >"$WORK/app.log" 2>&1 &
+    as_user "$USER_NAME" env HOME="$USER_HOME" "$@" >"$WORK/app.log" 2>&1 &
     APP_PID=$!
     MAIN_WIN=$(wait_window "ヴィンドレ 051113")
 }
-# A folder like /tmp: the user's copy there, and another user's link in it to the
-# user's own ~/.bashrc. The kernel here may follow it (fs.protected_symlinks=0); the
-# program does not.
+# Another user's link to the user's own ~/.bashrc where the user's run keeps its
+# settings: beside the user's copy in a folder like /tmp (sticky; the kernel here may
+# follow it, fs.protected_symlinks=0) and in one the group may write, not sticky, which
+# the kernel never guards; and in an XDG_CONFIG_HOME or a HOME of theirs (su -m).
 SHARED=$WORK/tmp
 mkdir -m 1777 "$SHARED"
-as_user "$USER_NAME" cp "$VINDRE" "$SHARED/vindre"
-as_user "$USER_NAME" sh -c "printf 'umask 022\n' >'$USER_HOME/.bashrc'"
-ln -s "$USER_HOME/.bashrc" "$SHARED/vindre.ini"
-chown -h nobody:nogroup "$SHARED/vindre.ini"
-start_as_user "$SHARED/vindre"
-close_and_end "a link planted in a shared folder"
-check "a link planted in a shared folder: not followed, settings in the user's own folder" \
-    "umask 022 yes" "$(cat "$USER_HOME/.bashrc") $(grep -q '^ColorR=0' "$USER_HOME/.config/vindre/vindre.ini" && echo yes)"
+mkdir -m 2775 "$WORK/team"
+mkdir -p "$WORK/other/.config/vindre"
+chown "$USER_NAME:nogroup" "$WORK/team"
+for folder in "$SHARED" "$WORK/team" "$WORK/other/.config/vindre"; do
+    [ "$folder" = "$WORK/other/.config/vindre" ] || as_user "$USER_NAME" cp "$VINDRE" "$folder/vindre"
+    ln -s "$USER_HOME/.bashrc" "$folder/vindre.ini"
+    chown -h nobody:nogroup "$folder/vindre.ini"
+done
+chown -R nobody:nogroup "$WORK/other"
+for run in "$SHARED/vindre" "$WORK/team/vindre" "XDG_CONFIG_HOME=$WORK/other/.config $VINDRE" "HOME=$WORK/other $VINDRE"; do
+    as_user "$USER_NAME" sh -c "printf 'umask 022\n' >'$USER_HOME/.bashrc'; rm -f '$USER_HOME/.config/vindre/vindre.ini'"
+    start_as_user $run
+    close_and_end "another user's link, ${run//$WORK\//}"
+    check "another user's link, ${run//$WORK\//}: not followed, settings in the user's own folder" "umask 022 yes" \
+        "$(cat "$USER_HOME/.bashrc") $(grep -q '^ColorR=0' "$USER_HOME/.config/vindre/vindre.ini" && echo yes)"
+done
 
 # Another user's file there: read neither, nor in the way of the user's own file.
 rm "$SHARED/vindre.ini"
@@ -83,5 +93,38 @@ acl=$(getfacl -cp "$APP_DIR/vindre.ini")
 start_app
 close_and_end "a file with an access control list"
 check "a file with an access control list: kept, the group no wider" "$acl" "$(getfacl -cp "$APP_DIR/vindre.ini")"
+
+# Root as sudo -E leaves it: the user's HOME, no session bus, the display's key only
+# in the user's ~/.Xauthority, and a vindre folder of root's left in the user's
+# ~/.config by an older run, which the user swaps for one of their own once root's run
+# has started. Root's settings, and the address of the bus started for it, go to
+# root's own home (a folder of the test's bound over /root); the user's files stay.
+stop_display
+cookie=$(mcookie)
+xauth -q -f "$WORK/server.auth" add :0 . "$cookie" 2>/dev/null
+Xvfb -displayfd 3 -auth "$WORK/server.auth" -nolisten tcp 3>"$WORK/display.auth" 2>"$WORK/xvfb.log" &
+XVFB_PID=$!
+for _ in $(seq 600); do grep -q '^[0-9]' "$WORK/display.auth" 2>/dev/null && break; sleep 0.05; done
+export DISPLAY=:$(head -n1 "$WORK/display.auth") XAUTHORITY=$WORK/runner.auth
+xauth -q add "$DISPLAY" . "$cookie" 2>/dev/null
+as_user "$USER_NAME" xauth -q -f "$USER_HOME/.Xauthority" add "$DISPLAY" . "$cookie" 2>/dev/null
+rm -rf "$USER_HOME/.config/vindre" "$USER_HOME/app/vindre.ini" "$USER_HOME/.dbus"
+mkdir -m 700 "$USER_HOME/.config/vindre" "$WORK/root-account"
+crlf "[Main]" ColorR=1 >"$USER_HOME/.config/vindre/vindre.ini"
+unshare --mount --propagation private sh -c 'mount --bind "$0" /root && exec "$@"' "$WORK/root-account" \
+    env -u DBUS_SESSION_BUS_ADDRESS -u XAUTHORITY HOME="$USER_HOME" "$USER_HOME/app/vindre" >"$WORK/app.log" 2>&1 &
+APP_PID=$!
+MAIN_WIN=$(wait_window "ヴィンドレ 051113") || { cat "$WORK/app.log"; exit 1; }
+as_user "$USER_NAME" mv "$USER_HOME/.config/vindre" "$USER_HOME/.config/vindre.old"
+as_user "$USER_NAME" sh -c "mkdir '$USER_HOME/.config/vindre' && printf '[Main]\r\nColorR=7\r\n' >'$USER_HOME/.config/vindre/vindre.ini'"
+kill -TERM "$APP_PID"
+wait_app
+check "root with the user's environment: exit code" 0 "$APP_CODE"
+ini=$USER_HOME/.config/vindre/vindre.ini
+check "root with the user's environment: its settings and its bus's address in root's home" "yes yes" \
+    "$(grep -q '^ColorR=0' "$WORK/root-account/.config/vindre/vindre.ini" && echo yes) $([ -d "$WORK/root-account/.dbus" ] && echo yes)"
+check "root with the user's environment: the user's file untouched, nothing of root's made" \
+    "$(crlf "[Main]" ColorR=7) $USER_NAME none" \
+    "$(cat "$ini") $(stat -c %U "$ini") $(find "$USER_HOME" -user 0 ! -path "*/vindre.old*" | grep . || echo none)"
 
 finish

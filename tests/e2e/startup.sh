@@ -23,6 +23,11 @@ for display in unset ":$no_x"; do
 done
 
 start_display
+# A screen the X server has not, which Qt would abort or crash on.
+for display in "$DISPLAY.1" "$DISPLAY.-1"; do
+    code=0; out=$(cd "$WORK" && DISPLAY=$display "$VINDRE" 2>&1) || code=$?
+    check "DISPLAY $display: exit code 1 and the message" "1 $message" "$code $out"
+done
 # An empty plugin name, which Qt would abort on, while a display answers.
 code=0; out=$(cd "$WORK" && "$VINDRE" -platform '' 2>&1) || code=$?
 check "-platform '': exit code 1 and the message" "1 $message" "$code $out"

@@ -106,6 +106,7 @@ void TestColorText::accepted_data()
     QTest::newRow("whitespace and line breaks around") << " \r\n\t#ff8000\n\n" << orange;
     QTest::newRow("ideographic spaces around") << "\u3000#ff8000\u3000" << orange;
     QTest::newRow("exactly 256 characters") << QString(249, QLatin1Char(' ')) + "#ff8000" << orange;
+    QTest::newRow("256 characters in 754 bytes") << QString(249, QChar(0x3000)) + "#ff8000" << orange;
     QTest::newRow("rgb() with commas") << "rgb(255, 128, 0)" << orange;
     QTest::newRow("rgb() with spaces") << "rgb(255 128 0)" << orange;
     QTest::newRow("upper case") << "RGB(255 128 0)" << orange;

@@ -81,6 +81,8 @@ void TestDisplayChoice::choice_data()
         << QByteArrayList{noX, "QT_QPA_PLATFORM=offscreen"} << QByteArrayList{} << true << QByteArray();
     QTest::newRow("QT_QPA_PLATFORM xcb, no X server")
         << QByteArrayList{noX, compositor, "QT_QPA_PLATFORM=xcb"} << QByteArrayList{} << false << QByteArray();
+    QTest::newRow("QT_QPA_PLATFORM XCB, no X server")
+        << QByteArrayList{noX, compositor, "QT_QPA_PLATFORM=XCB"} << QByteArrayList{} << false << QByteArray();
     QTest::newRow("QT_QPA_PLATFORM list, one usable")
         << QByteArrayList{noX, "QT_QPA_PLATFORM=xcb;offscreen"} << QByteArrayList{} << true << QByteArray();
     QTest::newRow("QT_QPA_PLATFORM wayland")

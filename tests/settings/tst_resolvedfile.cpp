@@ -61,20 +61,38 @@ void TestResolvedFile::links_data()
 {
     QTest::addColumn<bool>("forRoot");
     QTest::addColumn<Status>("status");
+    // For the rows of a link in a folder of its own: the folder's, and the link's owner.
+    QTest::addColumn<uint>("mode");
+    QTest::addColumn<uint>("folderOwner");
+    QTest::addColumn<uint>("linkOwner");
 
-    QTest::newRow("a chain of 40 links") << true << Status::Resolved;
-    QTest::newRow("a chain of 41 links") << true << Status::Unresolvable;
-    QTest::newRow("root: another user's link to a folder on the way") << true << Status::UntrustedLink;
-    QTest::newRow("root: its own link with a second name") << true << Status::UntrustedLink;
-    QTest::newRow("another user's link in a sticky folder open to all") << false << Status::UntrustedLink;
-    QTest::newRow("the sticky folder's owner's link") << false << Status::Resolved;
-    QTest::newRow("another user's link in a folder without the sticky bit") << false << Status::Resolved;
+    QTest::newRow("a chain of 40 links") << true << Status::Resolved << 0u << 0u << 0u;
+    QTest::newRow("a chain of 41 links") << true << Status::Unresolvable << 0u << 0u << 0u;
+    QTest::newRow("root: another user's link to a folder on the way")
+        << true << Status::UntrustedLink << 0u << 0u << 0u;
+    QTest::newRow("root: its own link with a second name") << true << Status::UntrustedLink << 0u << 0u << 0u;
+    QTest::newRow("another user's link in a sticky folder open to all")
+        << false << Status::UntrustedLink << 01777u << 0u << uint(kStranger);
+    QTest::newRow("the sticky folder's owner's link") << false << Status::Resolved << 01777u << uint(kStranger)
+                                                      << uint(kStranger);
+    QTest::newRow("another user's link in a folder open to all, not sticky")
+        << false << Status::UntrustedLink << 0777u << 0u << uint(kStranger);
+    QTest::newRow("another user's link in a folder its group may write")
+        << false << Status::UntrustedLink << 02775u << 0u << uint(kStranger);
+    QTest::newRow("another user's link in that user's own folder")
+        << false << Status::UntrustedLink << 0755u << uint(kStranger) << uint(kStranger);
+    QTest::newRow("another user's link in a folder that user may not write")
+        << false << Status::Resolved << 0755u << 0u << uint(kStranger);
+    QTest::newRow("root's link in a folder open to all") << false << Status::Resolved << 0777u << uint(kStranger) << 0u;
 }
 
 void TestResolvedFile::links()
 {
     QFETCH(bool, forRoot);
     QFETCH(Status, status);
+    QFETCH(uint, mode);
+    QFETCH(uint, folderOwner);
+    QFETCH(uint, linkOwner);
     const QByteArray row = QTest::currentDataTag();
 
     if (row.startsWith("a chain")) {
@@ -90,10 +108,10 @@ void TestResolvedFile::links()
         link("folder/file", "first");
         QVERIFY(::linkat(AT_FDCWD, at("first").constData(), AT_FDCWD, at("start").constData(), 0) == 0);
     } else {
-        // A folder like /tmp, with the link in it.
-        QVERIFY(::mkdir(at("shared").constData(), 0777) == 0);
-        QVERIFY(::chmod(at("shared").constData(), row.contains("without") ? 0777 : 01777) == 0);
-        link("../folder/file", "shared/start", row.contains("owner's") ? 0 : kStranger);
+        QVERIFY(::mkdir(at("shared").constData(), 0700) == 0);
+        QVERIFY(::chown(at("shared").constData(), folderOwner, folderOwner) == 0);
+        QVERIFY(::chmod(at("shared").constData(), mode) == 0);
+        link("../folder/file", "shared/start", linkOwner);
         m_base += "/shared";
     }
 

@@ -174,6 +174,9 @@ void TestSettingsLocation::init()
         QVERIFY(::chmod(real(folder).constData(), 0555) == 0);
     QVERIFY(::mkdir(real("$T/mine").constData(), 0755) == 0);
     QVERIFY(writeBytes(real("$T/home/bashrc"), "umask 022\n", 0644));
+    for (const char *folder : {"$T/theirs", "$T/theirs/cfg"})
+        QVERIFY(::mkdir(real(folder).constData(), 0755) == 0);
+    QVERIFY(::symlink(real("$T/home").constData(), real("$T/theirlink").constData()) == 0);
 
     const AsRoot root;
     if (!root.isRoot())
@@ -187,6 +190,8 @@ void TestSettingsLocation::init()
     QVERIFY(writeBytes(real("$T/mine/vindre.ini"), "[Main]\r\n", 0644));
     QVERIFY(::symlink(real("$T/home/bashrc").constData(), real("$T/planted/vindre.ini").constData()) == 0);
     QVERIFY(::lchown(real("$T/planted/vindre.ini").constData(), 12345, 12345) == 0);
+    for (const char *theirs : {"$T/theirs", "$T/theirlink"})
+        QVERIFY(::lchown(real(theirs).constData(), 12345, 12345) == 0);
 }
 
 // Qt would not find a Shift-JIS name to remove it.
@@ -252,6 +257,12 @@ void TestSettingsLocation::location_data()
     QTest::newRow("root: another user's link in a sticky folder: not followed")
         << QByteArray("$T/planted/vindre") << QByteArray("$T/config") << QByteArray("$T/home")
         << QByteArray("$T/config/vindre/vindre.ini") << false;
+    QTest::newRow("root: XDG_CONFIG_HOME of the user's, in another user's folder: the account's")
+        << QByteArray("$T/sealed/vindre") << QByteArray("$T/theirs/cfg") << QByteArray("$T/home")
+        << QByteArray("$T/home/.config/vindre/vindre.ini") << false;
+    QTest::newRow("root: XDG_CONFIG_HOME another user's link to the user's folder: the account's")
+        << QByteArray("$T/sealed/vindre") << QByteArray("$T/theirlink") << QByteArray("$T/home")
+        << QByteArray("$T/home/.config/vindre/vindre.ini") << false;
 }
 
 void TestSettingsLocation::location()
@@ -264,12 +275,10 @@ void TestSettingsLocation::location()
     if (unstaged())
         QSKIP("only root stages another user's files");
 
-    SettingsLocation location(real(executable), real(configHome), real(home));
+    SettingsLocation location(real(executable), real(configHome), real(home), real(home));
     QCOMPARE(location.isKnown(), !file.isEmpty());
     QCOMPARE(location.shownPath(), file.isEmpty() ? QString() : QFile::decodeName(real(file)));
     QCOMPARE(location.besideProgram(), beside);
-    if (file.isEmpty())
-        QCOMPARE(location.pathForReading(), QByteArray());
 }
 
 void TestSettingsLocation::savedAndReadBack_data()
@@ -282,6 +291,8 @@ void TestSettingsLocation::savedAndReadBack_data()
         << "$T/" + kShiftJisFolder + "/vindre" << QByteArray("$T/config") << "$T/" + kShiftJisFolder + "/vindre.ini";
     QTest::newRow("configuration folder made at the first save")
         << QByteArray("$T/sealed/vindre") << QByteArray("$T/config/deeper") << QByteArray("$T/config/deeper/vindre/vindre.ini");
+    QTest::newRow("configuration folder renamed after the start, another in its place")
+        << QByteArray("$T/sealed/vindre") << QByteArray("$T/config") << QByteArray("$T/moved/vindre/vindre.ini");
     QTest::newRow("Shift-JIS configuration folder")
         << QByteArray("$T/sealed/vindre") << "$T/" + kShiftJisFolder + "/config"
         << "$T/" + kShiftJisFolder + "/config/vindre/vindre.ini";
@@ -297,14 +308,23 @@ void TestSettingsLocation::savedAndReadBack()
     const QByteArray home = real("$T/home");
     if (unstaged())
         QSKIP("only root stages another user's files");
+    const bool renamed = QByteArray(QTest::currentDataTag()).contains("renamed");
+    const auto makeConfig = [&] {
+        return ::mkdir(real("$T/config").constData(), 0700) == 0
+            && ::mkdir(real("$T/config/vindre").constData(), 0700) == 0;
+    };
+    QVERIFY(!renamed || makeConfig());
     const QList<QByteArray> made = missingFolders(m_base, real(file));
     const bool newFile = !QFileInfo::exists(QFile::decodeName(real(file)));
 
     int before = 0;
     const QString saving = messageOf([&] {
         SettingsLocation location(real(executable), real(configHome), home);
-        before = TIniFile(location.pathForReading()).readInteger("Main", "X", 100);
-        TIniFile settings(location.pathForWriting());
+        before = TIniFile(location, SettingsLocation::Use::Reading).readInteger("Main", "X", 100);
+        // What was reached at the start is written, whatever took its name since.
+        QVERIFY(!renamed
+                || (::rename(real("$T/config").constData(), real("$T/moved").constData()) == 0 && makeConfig()));
+        TIniFile settings(location, SettingsLocation::Use::Writing);
         settings.writeInteger("Main", "X", 5);
         settings.updateFile();
     });
@@ -326,8 +346,8 @@ void TestSettingsLocation::savedAndReadBack()
     }
 
     SettingsLocation location(real(executable), real(configHome), home);
-    TIniFile after(location.pathForReading());
-    QCOMPARE(after.readInteger("Main", "X", 100), 5);
+    TIniFile after(location, SettingsLocation::Use::Reading);
+    QCOMPARE(after.readInteger("Main", "X", 100), renamed ? 100 : 5);
 }
 
 void TestSettingsLocation::refused_data()
@@ -363,7 +383,7 @@ void TestSettingsLocation::refused()
 
     SettingsLocation location(real(executable), real(configHome), real("$T/home"));
     const QString message = messageOf([&] {
-        TIniFile settings(location.pathForWriting());
+        TIniFile settings(location, SettingsLocation::Use::Writing);
         settings.writeInteger("Main", "X", 5);
         settings.updateFile();
     });
@@ -391,6 +411,8 @@ void TestSettingsLocation::anotherUsersEnvironment_data()
     QTest::newRow("another user's HOME with ~/.config") << QByteArray() << QByteArray("$T/home") << rootsFile;
     QTest::newRow("another user's HOME with ~/.config/vindre")
         << QByteArray() << QByteArray("$T/home") << rootsFile;
+    QTest::newRow("another user's HOME with ~/.config and root's vindre folder left in it")
+        << QByteArray() << QByteArray("$T/home") << rootsFile;
     QTest::newRow("another user's XDG_CONFIG_HOME") << QByteArray("$T/home/cfg") << QByteArray("$T/root") << rootsFile;
     QTest::newRow("another user's ~/.config, a link into a folder of root's")
         << QByteArray() << QByteArray("$T/home") << rootsFile;
@@ -415,9 +437,14 @@ void TestSettingsLocation::anotherUsersEnvironment()
     const AsRoot root;
     if (!root.isRoot())
         QSKIP("only root runs with another user's environment here");
+    // The user's folders in one of root's, as homes lie in /home.
+    QVERIFY(::chown(m_base.constData(), 0, 0) == 0);
+    const bool leftByRoot = row.contains("root's vindre folder");
+    if (leftByRoot)
+        QVERIFY(::mkdir(real("$T/home/.config/vindre").constData(), 0700) == 0);
     const QString saving = messageOf([&] {
         SettingsLocation location(real("$T/usr/bin/vindre"), real(configHome), real(home), real("$T/root"));
-        TIniFile settings(location.pathForWriting());
+        TIniFile settings(location, SettingsLocation::Use::Writing);
         settings.writeInteger("Main", "X", 5);
         settings.updateFile();
     });
@@ -425,6 +452,8 @@ void TestSettingsLocation::anotherUsersEnvironment()
     QCOMPARE(readBytes(real(file)), QByteArray("[Main]\r\nX=5\r\n"));
     struct stat info;
     QVERIFY(::stat(real("$T/root/.config").constData(), &info) != 0 || info.st_mode == (S_IFDIR | 0700));
+    // Root's old folder stays as empty as it was.
+    QVERIFY(!leftByRoot || ::rmdir(real("$T/home/.config/vindre").constData()) == 0);
     QCOMPARE(::nftw(real("$T/home").constData(), [](const char *, const struct stat *entry, int, FTW *) {
         return entry->st_uid == 0 ? 1 : 0;
     }, 16, FTW_PHYS), 0);
