@@ -16,8 +16,17 @@ void Swatch::setPenColor(TColor color)
     if (color == m_penColor)
         return;
     m_penColor = color;
+    m_outsideSrgb.clear();
     describeColor();
     update();
+}
+
+void Swatch::setOutsideSrgb(const QString &written)
+{
+    if (written == m_outsideSrgb)
+        return;
+    m_outsideSrgb = written;
+    describeColor();
 }
 
 // A screen reader cannot see the colour; it reads it as its code. Whoever picks a
@@ -25,7 +34,15 @@ void Swatch::setPenColor(TColor color)
 void Swatch::describeColor()
 {
     const QColor color = toQColor(m_penColor);
-    const QString contrast = Contrast::describe(color.rgb());
+    QString contrast = Contrast::describe(color.rgb());
+    // What was written lay outside what the screen shows: the swatch shows it clipped.
+    if (!m_outsideSrgb.isEmpty()) {
+        constexpr int kShownLength = 80;
+        const QString written = m_outsideSrgb.size() > kShownLength
+            ? m_outsideSrgb.left(kShownLength) + QChar(0x2026)
+            : m_outsideSrgb;
+        contrast += QStringLiteral("\nsRGB の外: ") + written;
+    }
     setToolTip(contrast);
     setAccessibleDescription(color.name(QColor::HexRgb).toUpper() + QLatin1Char(' ') + contrast);
 }

@@ -13,7 +13,12 @@ public:
     explicit Swatch(QWidget *parent = nullptr);
 
     TColor penColor() const { return m_penColor; }
+    // A new colour also ends what was said of the one before it.
     void setPenColor(TColor color);
+
+    // The colour was written outside sRGB, as the text gives: the tooltip and the
+    // description say so until the colour changes again; empty, they say nothing of it.
+    void setOutsideSrgb(const QString &written);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -22,4 +27,5 @@ private:
     void describeColor();
 
     TColor m_penColor = TColors::clBlack;
+    QString m_outsideSrgb;
 };

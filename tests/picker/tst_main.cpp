@@ -49,6 +49,7 @@ private slots:
     void bareCodeMatchesLastFormat();
     void lowerCaseOptionLeavesCaptions();
     void cssNotationItems();
+    void outsideSrgbUntilTheColourChanges();
     void recentColours();
     void nonMenuSenderTransfersNothing();
     void popupOpensBelowClientArea();
@@ -454,20 +455,48 @@ void TestMain::lowerCaseOptionLeavesCaptions()
 // copies the caption, lowered as the formats are.
 void TestMain::cssNotationItems()
 {
-    const auto captions = [this] {
+    auto *menu = VND_MAIN->findChild<QMenu *>("M_CssSend");
+    const auto captions = [menu] {
+        emit menu->aboutToShow();
         QStringList texts;
-        for (QAction *item : VND_MAIN->findChild<QMenu *>("M_CssSend")->actions())
+        for (QAction *item : menu->actions())
             texts << (item->isEnabled() ? item->text() : QStringLiteral("(") + item->text() + QStringLiteral(")"));
         return texts;
     };
     setColor(255, 136, 0);
     QCOMPARE(captions(), (QStringList{"rgb(255 136 0)", "rgb(255, 136, 0)", "hsl(32 100% 50%)", "hsl(32, 100%, 50%)",
-                                      "#F80", "(色の名前（この色にはなし）)"}));
+                                      "#F80", "(色の名前（この色にはなし）)", "oklch(74.42% 0.18117 56.46)",
+                                      "oklab(0.7442 0.1 0.151)", "hwb(32 0% 0%)",
+                                      "color(display-p3 0.939 0.5575 0.2057)"}));
     action("M_ClipTransLower")->trigger();
     action("M_Css05")->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("#f80"));
     setColor(255, 165, 0);
-    QCOMPARE(captions().mid(4), (QStringList{"(3桁の #RGB（この色にはなし）)", "orange"}));
+    QCOMPARE(captions().mid(4, 3), (QStringList{"(3桁の #RGB（この色にはなし）)", "orange", "oklch(79.27% 0.17103 70.67)"}));
+    // Chosen while the menu is closed, a newer notation copies the colour of now.
+    setColor(0, 0, 255);
+    action("M_Css09")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("hwb(240 0% 0%)"));
+}
+
+// A colour taken in from outside sRGB is shown clipped, and the swatch says so with
+// the colour as written, until the colour changes.
+void TestMain::outsideSrgbUntilTheColourChanges()
+{
+    auto *swatch = VND_MAIN->findChild<Swatch *>("Shape");
+    const QString note = QStringLiteral("\nsRGB の外: OKLCH(70% 0.3 150)");
+    QGuiApplication::clipboard()->setText(QStringLiteral("color: OKLCH(70%  0.3 150) !important;"));
+    action("M_ClipPaste")->trigger();
+    QCOMPARE(text("L_Color"), QStringLiteral("#00CB00"));
+    QVERIFY2(swatch->toolTip().endsWith(note), qPrintable(swatch->toolTip()));
+    QVERIFY(swatch->accessibleDescription().endsWith(note));
+    QGuiApplication::clipboard()->setText(QStringLiteral("#00CB00"));
+    action("M_ClipPaste")->trigger();
+    QVERIFY(!swatch->toolTip().contains(QLatin1String("sRGB")));
+    QGuiApplication::clipboard()->setText(QStringLiteral("oklch(70% 0.3 150)"));
+    action("M_ClipPaste")->trigger();
+    action("M_NegaPosi")->trigger();
+    QVERIFY(!swatch->toolTip().contains(QLatin1String("sRGB")));
 }
 
 // Copies and colours taken in go on top; choosing one sets it and copies nothing.
@@ -678,8 +707,12 @@ void TestMain::colorsIn_data()
     QTest::newRow("empty") << "M_ClipPaste" << "" << orange << 0 << noText;
     QTest::newRow("whitespace") << "M_ClipPaste" << " \n\t" << orange << 0 << noText;
     QTest::newRow("not a colour") << "M_ClipPaste" << "the colour red" << orange << 0 << notAColour.arg("the colour red");
+    // Under it, in one line, why: two colours, or a colour only a page could tell.
+    const QString why = QStringLiteral("クリップボードの文字列「%1」は色として読み取れません\n%2.");
     QTest::newRow("line breaks shown as spaces") << "M_ClipPaste" << " red\n\ngreen " << orange << 0
-                                                 << notAColour.arg("red green");
+                                                 << why.arg("red green", "色が 2 つ以上あり、どれを取り込むか決まりません");
+    QTest::newRow("var()") << "M_ClipPaste" << "color: var(--brand);" << orange << 0
+                           << why.arg("color: var(--brand);", "var() はページの外では値を持ちません");
     QTest::newRow("markup shown as it is") << "M_ClipPaste" << "<b>red</b>" << orange << 0 << notAColour.arg("<b>red</b>");
     QTest::newRow("the first 40 of a long text") << "M_ClipPaste" << QString(300, QLatin1Char('a')) << orange << 0
                                                  << notAColour.arg(QString(40, QLatin1Char('a')) + QChar(0x2026));
