@@ -489,6 +489,13 @@ Channels toLinearSrgb(const Color &color)
     return multiply(kXyzToLinearSrgb, toXyzD65(color.space, c));
 }
 
+Channels fromLinearSrgb(const Channels &light, ColorSpace to)
+{
+    if (isSrgbFamily(to))
+        return srgbToFamily(to, each(light, linearToSrgb));
+    return fromXyzD65(to, multiply(kLinearSrgbToXyz, light));
+}
+
 Channels fromSrgb(const Channels &srgb, ColorSpace to)
 {
     if (isSrgbFamily(to))

@@ -58,6 +58,9 @@ Channels toSrgb(const Color &color);
 // Linear-light sRGB, unclamped, the missing components taken as zero.
 Channels toLinearSrgb(const Color &color);
 
+// The colour of linear-light sRGB in another space.
+Channels fromLinearSrgb(const Channels &light, ColorSpace to);
+
 // The colour of gamma-encoded sRGB in another space, as convert() gives it.
 Channels fromSrgb(const Channels &srgb, ColorSpace to);
 

@@ -13,12 +13,25 @@ namespace FewestDecimals {
 
 using Decimals = std::array<int, 3>;
 
-// The light of the three channels, and what the colour's 8-bit values allow.
+// What the colour's 8-bit values allow the three channels' light to be, as one way
+// of drawing sees it: that light is `transform` times the light the numbers give.
 struct Window
 {
-    Channels low;
-    Channels high;
+    std::array<Channels, 3> transform = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+    Channels low{};
+    Channels high{};
+
+    Channels seen(const Channels &light) const
+    {
+        Channels l;
+        for (int k = 0; k < 3; ++k)
+            l[k] = transform[k][0] * light[0] + transform[k][1] * light[1] + transform[k][2] * light[2];
+        return l;
+    }
 };
+
+// The numbers must read back in every one of them.
+using Windows = std::array<Window, 2>;
 
 constexpr double kScale[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
 
@@ -80,7 +93,7 @@ Decimals searchWith(const Channels &exact, int most, ReadsBack readsBack)
 }
 
 // The decimals, each at most `most`, for numbers whose exact values are `exact`;
-// light(numbers) is what the numbers give, to lie within the window. Where even the
+// light(numbers) is what the numbers give, to lie within both windows. Where even the
 // most decimals do not, the most.
 //
 // Most candidates lie far outside the window or well inside it; a first-order
@@ -88,13 +101,16 @@ Decimals searchWith(const Channels &exact, int most, ReadsBack readsBack)
 // numbers move little. The rest are converted, and so is the answer: should it not
 // read back after all, every candidate is converted.
 template<typename Light>
-Decimals search(const Channels &exact, int most, const Window &window, Light light)
+Decimals search(const Channels &exact, int most, const Windows &windows, Light light)
 {
     const auto inside = [&](const Channels &values) {
-        const Channels l = light(values);
-        for (int k = 0; k < 3; ++k) {
-            if (!(l[k] >= window.low[k] && l[k] <= window.high[k]))
-                return false;
+        const Channels light0 = light(values);
+        for (const Window &window : windows) {
+            const Channels l = window.seen(light0);
+            for (int k = 0; k < 3; ++k) {
+                if (!(l[k] >= window.low[k] && l[k] <= window.high[k]))
+                    return false;
+            }
         }
         return true;
     };
@@ -120,16 +136,21 @@ Decimals search(const Channels &exact, int most, const Window &window, Light lig
     const auto estimate = [&](const Channels &values) {
         if (!near(values))
             return 0;
-        int verdict = 1;
+        Channels guess = centre;
         for (int k = 0; k < 3; ++k) {
-            double guess = centre[k];
             for (int i = 0; i < 3; ++i)
-                guess += slope[i][k] * (values[i] - exact[i]);
-            const double slack = 0.02 * (window.high[k] - window.low[k]);
-            if (guess < window.low[k] - slack || guess > window.high[k] + slack)
-                return -1;
-            if (guess < window.low[k] + slack || guess > window.high[k] - slack)
-                verdict = 0;
+                guess[k] += slope[i][k] * (values[i] - exact[i]);
+        }
+        int verdict = 1;
+        for (const Window &window : windows) {
+            const Channels l = window.seen(guess);
+            for (int k = 0; k < 3; ++k) {
+                const double slack = 0.02 * (window.high[k] - window.low[k]);
+                if (l[k] < window.low[k] - slack || l[k] > window.high[k] + slack)
+                    return -1;
+                if (l[k] < window.low[k] + slack || l[k] > window.high[k] - slack)
+                    verdict = 0;
+            }
         }
         return verdict;
     };

@@ -1,6 +1,7 @@
 #include "picker/cssnotation.h"
 
 #include "color/csscolor.h"
+#include "color/screencolor.h"
 
 #include <algorithm>
 #include <charconv>
@@ -15,9 +16,21 @@ constexpr int kMostNewDecimals = 6;
 
 // More than single precision strays from exact arithmetic in sRGB's own notations.
 constexpr double kEncodedMargin = 1e-4;
-// More than Chromium's matrices and single precision stray from CSS Color 4's in the
-// others: up to 1.75e-4 of full light (measured).
-constexpr double kLinearMargin = 2e-4;
+
+// The notations that go through a matrix are read back twice: as CSS Color 4
+// computes them, clear of a step's edge by more than double precision strays; and as
+// Chromium draws them. Chromium's light is CSS Color 4's times this matrix, to 1e-5
+// (fitted to the linear sRGB Chromium 156 computes for 9,000 oklab(), oklch() and
+// color(display-p3) colours; tests/color/browser.py fit gives it again, to 1e-6, from
+// display-p3 alone); its encoding to 8 bits strays by up to 0.024 of a step more.
+constexpr double kOwnMargin = 2e-5;
+constexpr std::array<Channels, 3> kChromiumLight = {{
+    {0.9998929, -0.0001915, 0.0000042},
+    {0.0000182, 1.0000922, 0.0000101},
+    {0.0000141, 0.0000131, 1.0001324},
+}};
+constexpr double kChromiumMargin = 3e-5;
+constexpr double kChromiumEncodingMargin = 0.025;
 
 // As short as the value allows: no trailing zeros, no point without decimals.
 QString number(double value, int decimals)
@@ -74,34 +87,65 @@ double linear(double c)
 
 // What the colour's 8-bit values allow the notation's numbers to give, less a margin
 // at both ends so that a browser's own arithmetic reads them as that colour too: a
-// ten-thousandth of a step where the notation is sRGB's own (hsl(), hwb()); up to
-// 2e-4 of full light, never more than 45 % of the step, where it goes through a
-// matrix.
-FewestDecimals::Window windowOf(int notation, QRgb color)
+// ten-thousandth of a step where the notation is sRGB's own (hsl(), hwb()); in light,
+// for the others, as CSS Color 4 and as Chromium see it, never more than 45 % of
+// the step.
+FewestDecimals::Windows windowsOf(int notation, QRgb color)
 {
     struct Bounds
     {
         double low;
         double high;
     };
-    static const std::array<Bounds, 256> linearBounds = [] {
-        std::array<Bounds, 256> bounds{};
+    using Table = std::array<Bounds, 256>;
+    const auto table = [](double margin, double stepShare) {
+        Table bounds{};
         for (int n = 0; n < 256; ++n) {
             const double low = linear((n - 0.5) / 255);
             const double high = linear((n + 0.5) / 255);
-            const double margin = std::min(kLinearMargin, 0.45 * (high - low));
-            bounds[n] = {low + margin, high - margin};
+            const double m = std::min(margin + stepShare * (high - low), 0.45 * (high - low));
+            bounds[n] = {low + m, high - m};
         }
         return bounds;
-    }();
+    };
+    static const Table own = table(kOwnMargin, 0);
+    static const Table chromium = table(kChromiumMargin, kChromiumEncodingMargin);
     const int target[3] = {qRed(color), qGreen(color), qBlue(color)};
     const bool encoded = notation == 3 || notation == 9;
-    FewestDecimals::Window window;
+    FewestDecimals::Windows windows;
+    windows[1].transform = kChromiumLight;
     for (int k = 0; k < 3; ++k) {
-        window.low[k] = encoded ? target[k] - 0.5 + kEncodedMargin : linearBounds[target[k]].low;
-        window.high[k] = encoded ? target[k] + 0.5 - kEncodedMargin : linearBounds[target[k]].high;
+        if (encoded) {
+            windows[0].low[k] = windows[1].low[k] = target[k] - 0.5 + kEncodedMargin;
+            windows[0].high[k] = windows[1].high[k] = target[k] + 0.5 - kEncodedMargin;
+            continue;
+        }
+        windows[0].low[k] = own[target[k]].low;
+        windows[0].high[k] = own[target[k]].high;
+        windows[1].low[k] = chromium[target[k]].low;
+        windows[1].high[k] = chromium[target[k]].high;
     }
-    return window;
+    if (encoded)
+        windows[1].transform = windows[0].transform;
+    return windows;
+}
+
+// Where the numbers aim: the colour's own light, moved as little as takes it where
+// both CSS Color 4 and Chromium read it as the colour. Chromium's light strays most
+// in the darkest steps, by up to half a step; there, the aim leaves the middle.
+Channels aimOf(const FewestDecimals::Windows &windows, QRgb color)
+{
+    const Channels own = {linear(qRed(color) / 255.0), linear(qGreen(color) / 255.0), linear(qBlue(color) / 255.0)};
+    const Channels seen = windows[1].seen(own);
+    Channels aim = own;
+    for (int k = 0; k < 3; ++k) {
+        const double stray = seen[k] - own[k];
+        const double low = std::max(windows[0].low[k], windows[1].low[k] - stray);
+        const double high = std::min(windows[0].high[k], windows[1].high[k] - stray);
+        if (low <= high && (own[k] < low || own[k] > high))
+            aim[k] = (low + high) / 2;
+    }
+    return aim;
 }
 
 // What the numbers give, in the window's terms: sRGB's 0..255 or linear light.
@@ -120,11 +164,21 @@ Channels lightOf(int notation, const Channels &values)
     return ColorSpaces::toLinearSrgb(c);
 }
 
-bool inside(const Channels &light, const FewestDecimals::Window &window)
+// Whether value / unit is a binary fraction that single precision holds exactly.
+bool binaryFraction(double value, double unit)
 {
-    for (int k = 0; k < 3; ++k) {
-        if (!(light[k] >= window.low[k] && light[k] <= window.high[k]))
-            return false;
+    const double scaled = value / unit * (1 << 24);
+    return scaled == std::floor(scaled);
+}
+
+bool inside(const Channels &light, const FewestDecimals::Windows &windows)
+{
+    for (const FewestDecimals::Window &window : windows) {
+        const Channels seen = window.seen(light);
+        for (int k = 0; k < 3; ++k) {
+            if (!(seen[k] >= window.low[k] && seen[k] <= window.high[k]))
+                return false;
+        }
     }
     return true;
 }
@@ -138,7 +192,7 @@ Hsl hsl(QRgb color)
     const Channels exact = ColorSpaces::fromSrgb({qRed(color) / 255.0, qGreen(color) / 255.0, qBlue(color) / 255.0},
                                                  ColorSpace::Hsl);
     const double hue = std::isnan(exact[0]) ? 0 : exact[0];
-    const FewestDecimals::Window window = windowOf(3, color);
+    const FewestDecimals::Windows windows = windowsOf(3, color);
     Hsl result;
     for (int decimals = 0; decimals <= kMostDecimals; ++decimals) {
         result.hue = FewestDecimals::rounded(hue, decimals);
@@ -147,7 +201,18 @@ Hsl hsl(QRgb color)
         result.saturation = FewestDecimals::rounded(exact[1], decimals);
         result.lightness = FewestDecimals::rounded(exact[2], decimals);
         result.decimals = decimals;
-        if (inside(lightOf(3, {result.hue, result.saturation, result.lightness}), window))
+        const Channels values = {result.hue, result.saturation, result.lightness};
+        if (inside(lightOf(3, values), windows))
+            break;
+        // A channel exactly on a half reads back rounded up; browsers compute it just
+        // below where the numbers are not binary fractions (measured: Chromium drew
+        // 905 of 6,106 such hsl() texts a step lower), and exactly where they are
+        // (all 73 drawn as written): hsl(30 100% 50%) stays #FF8000.
+        Color written;
+        written.space = ColorSpace::Hsl;
+        written.channels = values;
+        if (binaryFraction(result.hue, 30) && binaryFraction(result.saturation, 100)
+            && binaryFraction(result.lightness, 100) && ScreenColor::of(written).rgb == color)
             break;
     }
     return result;
@@ -157,14 +222,17 @@ Numbers numbers(int notation, QRgb color)
 {
     Q_ASSERT(notation >= 7 && notation <= Count);
     const ColorSpace space = spaceOf(notation);
-    Channels exact = ColorSpaces::fromSrgb({qRed(color) / 255.0, qGreen(color) / 255.0, qBlue(color) / 255.0}, space);
+    const FewestDecimals::Windows windows = windowsOf(notation, color);
+    const Channels srgb = {qRed(color) / 255.0, qGreen(color) / 255.0, qBlue(color) / 255.0};
+    Channels exact = notation == 9 ? ColorSpaces::fromSrgb(srgb, space)
+                                   : ColorSpaces::fromLinearSrgb(aimOf(windows, color), space);
     const int hue = ColorSpaces::hueIndex(space);
     if (hue >= 0 && std::isnan(exact[hue]))
         exact[hue] = 0;
     if (notation == 7)
         exact[0] *= 100;
     Numbers result;
-    result.decimals = FewestDecimals::search(exact, kMostNewDecimals, windowOf(notation, color),
+    result.decimals = FewestDecimals::search(exact, kMostNewDecimals, windows,
                                              [&](const Channels &values) { return lightOf(notation, values); });
     result.values = FewestDecimals::rounded(exact, result.decimals);
     if (hue >= 0) {

@@ -4,6 +4,9 @@
   browser.py tables       rewrites the browser's columns of tests/color/data/*.tsv
   browser.py check        reads "text<TAB>#RRGGBB" lines on stdin and prints those the
                           browser draws otherwise, then how many it drew right
+  browser.py fit          prints the matrix that takes CSS Color 4's linear sRGB to the
+                          browser's, for colours given in display-p3 (the program's
+                          copies are checked against it, color/cssnotation.cpp)
 
 The browser is Debian's chromium, headless, with its colour profile forced to sRGB, on
 a fresh profile, driven through its DevTools pipe. A text's colour is the pixel of an
@@ -15,6 +18,7 @@ the canvas reads colours its own way. The tests read the tables and need no brow
 import base64
 import json
 import os
+import random
 import re
 import shutil
 import subprocess
@@ -226,11 +230,49 @@ def check(browser):
     return 1 if wrong else 0
 
 
+# CSS Color 4's linear display-p3 to linear sRGB: its matrices to and from XYZ (D65).
+P3_TO_XYZ = [[608311 / 1250200, 189793 / 714400, 198249 / 1000160],
+             [35783 / 156275, 247089 / 357200, 198249 / 2500400],
+             [0, 32229 / 714400, 5220557 / 5000800]]
+XYZ_TO_SRGB = [[12831 / 3959, -329 / 214, -1974 / 3959],
+               [-851781 / 878810, 1648619 / 878810, 36519 / 878810],
+               [705 / 12673, -2585 / 12673, 705 / 667]]
+
+
+def multiply(m, v):
+    return [sum(m[i][j] * v[j] for j in range(3)) for i in range(3)]
+
+
+def fit(browser):
+    random.seed(1)
+    inputs = [[random.random() for _ in range(3)] for _ in range(3000)]
+    computed = browser.evaluate('''((inputs) => {
+      const element = document.createElement('i');
+      document.body.appendChild(element);
+      return inputs.map(p => {
+        element.style.color = 'color(from color(display-p3-linear ' + p.join(' ') + ') srgb-linear r g b)';
+        return getComputedStyle(element).color.replace(/^color\(srgb-linear |\)$/g, '').split(' ').slice(0, 3).map(Number);
+      });
+    })(%s)''' % json.dumps(inputs))
+    ours = [multiply(XYZ_TO_SRGB, multiply(P3_TO_XYZ, p)) for p in inputs]
+    # Least squares, a row at a time: the browser's channel k from ours.
+    normal = [[sum(o[i] * o[j] for o in ours) for j in range(3)] for i in range(3)]
+    for k in range(3):
+        rows = [normal[i] + [sum(o[i] * c[k] for o, c in zip(ours, computed))] for i in range(3)]
+        for i in range(3):
+            for r in range(3):
+                if r != i:
+                    f = rows[r][i] / rows[i][i]
+                    rows[r] = [x - f * y for x, y in zip(rows[r], rows[i])]
+        print('{%s},' % ', '.join('%.7f' % (rows[i][3] / rows[i][i]) for i in range(3)))
+    return 0
+
+
 if __name__ == '__main__':
-    if len(sys.argv) != 2 or sys.argv[1] not in ('tables', 'check') or not CHROMIUM:
+    if len(sys.argv) != 2 or sys.argv[1] not in ('tables', 'check', 'fit') or not CHROMIUM:
         sys.exit(__doc__)
     browser = Browser()
     try:
-        sys.exit(tables(browser) if sys.argv[1] == 'tables' else check(browser))
+        sys.exit({'tables': tables, 'check': check, 'fit': fit}[sys.argv[1]](browser))
     finally:
         browser.close()

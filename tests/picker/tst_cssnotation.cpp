@@ -44,49 +44,53 @@ void TestCssNotation::notations_data()
                 + newer;
     };
     row("black", qRgb(0, 0, 0), "hsl(0 0% 0%)", "#000", "black",
-        {"oklch(0% 0 0)", "oklab(0 0 0)", "hwb(0 0% 100%)", "color(display-p3 0 0 0)"});
+        {"oklch(0% 0 0)", "oklab(0 0 0)", "hwb(0 0% 100%)",
+         "color(display-p3 0 0 0)"});
     row("white", qRgb(255, 255, 255), "hsl(0 0% 100%)", "#FFF", "white",
-        {"oklch(100% 0 0)", "oklab(1 0 0)", "hwb(0 100% 0%)", "color(display-p3 1 1 1)"});
-    // 50 % would read back as 127.5 exactly, a half that browsers' single precision
-    // rounds either way.
-    row("gray, not grey", qRgb(128, 128, 128), "hsl(0 0% 50.2%)", "", "gray",
-        {"oklch(60% 0 0)", "oklab(0.6 0 0)", "hwb(0 50.2% 50%)", "color(display-p3 0.502 0.502 0.502)"});
+        {"oklch(100% 0 0)", "oklab(1 0 0)", "hwb(0 100% 0%)",
+         "color(display-p3 1 1 1)"});
+    // 50 % reads back as 127.5, which rounds up to 128, also in single precision.
+    row("gray, not grey", qRgb(128, 128, 128), "hsl(0 0% 50%)", "", "gray",
+        {"oklch(60% 0 0)", "oklab(0.6 0 0)", "hwb(0 50.2% 50%)",
+         "color(display-p3 0.502 0.502 0.502)"});
     row("#777777: 47 % would read back as 120", qRgb(0x77, 0x77, 0x77), "hsl(0 0% 46.7%)", "#777", "",
-        {"oklch(57% 0 0)", "oklab(0.57 0 0)", "hwb(0 47% 53.3%)", "color(display-p3 0.467 0.467 0.467)"});
+        {"oklch(57% 0 0)", "oklab(0.57 0 0)", "hwb(0 47% 53.3%)",
+         "color(display-p3 0.467 0.467 0.467)"});
     row("red", qRgb(255, 0, 0), "hsl(0 100% 50%)", "#F00", "red",
-        {"oklch(62.796% 0.25768 29.234)", "oklab(0.62796 0.22486 0.12585)", "hwb(0 0% 0%)",
-         "color(display-p3 0.9175 0.2003 0.1386)"});
+        {"oklch(62.8% 0.2577 29.23)", "oklab(0.628 0.225 0.1258)", "hwb(0 0% 0%)",
+         "color(display-p3 0.917 0.2 0.1386)"});
     row("lime", qRgb(0, 255, 0), "hsl(120 100% 50%)", "#0F0", "lime",
-        {"oklch(86.644% 0.29483 142.495)", "oklab(0.86644 -0.23389 0.1795)", "hwb(120 0% 0%)",
-         "color(display-p3 0.4584 0.98526 0.2983)"});
+        {"oklch(86.645% 0.2948 142.492)", "oklab(0.86645 -0.23386 0.1795)", "hwb(120 0% 0%)",
+         "color(display-p3 0.4585 0.9853 0.2983)"});
     row("blue", qRgb(0, 0, 255), "hsl(240 100% 50%)", "#00F", "blue",
-        {"oklch(45.2% 0.3132 264.05)", "oklab(0.452 -0.03246 -0.31153)", "hwb(240 0% 0%)",
+        {"oklch(45.2% 0.3132 264.05)", "oklab(0.452 -0.0325 -0.3115)", "hwb(240 0% 0%)",
          "color(display-p3 0 0 0.96)"});
     row("aqua, not cyan", qRgb(0, 255, 255), "hsl(180 100% 50%)", "#0FF", "aqua",
-        {"oklch(90.54% 0.15455 194.77)", "oklab(0.9054 -0.14944 -0.0394)", "hwb(180 0% 0%)",
-         "color(display-p3 0.4584 0.98526 0.992)"});
+        {"oklch(90.54% 0.15453 194.77)", "oklab(0.9054 -0.14942 -0.0394)", "hwb(180 0% 0%)",
+         "color(display-p3 0.4585 0.9853 0.992)"});
     row("fuchsia, not magenta", qRgb(255, 0, 255), "hsl(300 100% 50%)", "#F0F", "fuchsia",
-        {"oklch(70.17% 0.3225 328.36)", "oklab(0.7017 0.27457 -0.1692)", "hwb(300 0% 0%)",
-         "color(display-p3 0.9175 0.2003 0.967)"});
+        {"oklch(70.17% 0.3225 328.4)", "oklab(0.7017 0.2746 -0.169)", "hwb(300 0% 0%)",
+         "color(display-p3 0.917 0.2 0.967)"});
     row("darkgray, not darkgrey", qRgb(169, 169, 169), "hsl(0 0% 66.3%)", "", "darkgray",
-        {"oklch(73.5% 0 0)", "oklab(0.735 0 0)", "hwb(0 66.3% 34%)", "color(display-p3 0.663 0.663 0.663)"});
+        {"oklch(73.5% 0 0)", "oklab(0.735 0 0)", "hwb(0 66.3% 34%)",
+         "color(display-p3 0.663 0.663 0.663)"});
     // A hue of 39 reads back with 166 for green.
     row("orange: named, no short code", qRgb(255, 165, 0), "hsl(38.8 100% 50%)", "", "orange",
-        {"oklch(79.27% 0.17103 70.67)", "oklab(0.7927 0.057 0.16138)", "hwb(38.8 0% 0%)",
+        {"oklch(79.27% 0.171 70.7)", "oklab(0.793 0.057 0.1614)", "hwb(38.8 0% 0%)",
          "color(display-p3 0.95 0.663 0.233)"});
     row("#FF8800: short code, no name", qRgb(255, 136, 0), "hsl(32 100% 50%)", "#F80", "",
-        {"oklch(74.42% 0.18117 56.46)", "oklab(0.7442 0.1 0.151)", "hwb(32 0% 0%)",
-         "color(display-p3 0.939 0.5575 0.2057)"});
+        {"oklch(74.4% 0.1812 56.46)", "oklab(0.744 0.1 0.151)", "hwb(32 0% 0%)",
+         "color(display-p3 0.94 0.558 0.206)"});
     row("#123456: neither", qRgb(0x12, 0x34, 0x56), "hsl(210 65.4% 20.4%)", "", "",
-        {"oklch(31.9% 0.0725 251.2)", "oklab(0.3192 -0.0234 -0.0686)", "hwb(210 7% 66.3%)",
-         "color(display-p3 0.1066 0.201 0.327)"});
+        {"oklch(32% 0.072 251)", "oklab(0.32 -0.0234 -0.069)", "hwb(210 7% 66.3%)",
+         "color(display-p3 0.107 0.2 0.327)"});
     // Copied as hsl(0 80% 50%), which is #E61A1A by its decimals but is drawn #E61919.
     row("#E61A1A", qRgb(0xE6, 0x1A, 0x1A), "hsl(0 80.3% 50.2%)", "", "",
-        {"oklch(58.86% 0.2305 28.24)", "oklab(0.5886 0.203 0.109)", "hwb(0 10.2% 9.8%)",
+        {"oklch(58.9% 0.2305 28.2)", "oklab(0.589 0.203 0.109)", "hwb(0 10.2% 9.8%)",
          "color(display-p3 0.828 0.21 0.167)"});
     row("#010203, the darkest", qRgb(1, 2, 3), "hsl(210 50% 0.8%)", "", "",
-        {"oklch(8.2% 0.008 241)", "oklab(0.082 -0.004 -0.007)", "hwb(210 0.4% 99%)",
-         "color(display-p3 0.0046 0.0077 0.0113)"});
+        {"oklch(8% 0.01 241)", "oklab(0.08 0 -0.01)", "hwb(210 0.4% 99%)",
+         "color(display-p3 0.005 0.008 0.011)"});
 }
 
 void TestCssNotation::notations()

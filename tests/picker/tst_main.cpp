@@ -465,14 +465,14 @@ void TestMain::cssNotationItems()
     };
     setColor(255, 136, 0);
     QCOMPARE(captions(), (QStringList{"rgb(255 136 0)", "rgb(255, 136, 0)", "hsl(32 100% 50%)", "hsl(32, 100%, 50%)",
-                                      "#F80", "(色の名前（この色にはなし）)", "oklch(74.42% 0.18117 56.46)",
-                                      "oklab(0.7442 0.1 0.151)", "hwb(32 0% 0%)",
-                                      "color(display-p3 0.939 0.5575 0.2057)"}));
+                                      "#F80", "(色の名前（この色にはなし）)", "oklch(74.4% 0.1812 56.46)",
+                                      "oklab(0.744 0.1 0.151)", "hwb(32 0% 0%)",
+                                      "color(display-p3 0.94 0.558 0.206)"}));
     action("M_ClipTransLower")->trigger();
     action("M_Css05")->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("#f80"));
     setColor(255, 165, 0);
-    QCOMPARE(captions().mid(4, 3), (QStringList{"(3桁の #RGB（この色にはなし）)", "orange", "oklch(79.27% 0.17103 70.67)"}));
+    QCOMPARE(captions().mid(4, 3), (QStringList{"(3桁の #RGB（この色にはなし）)", "orange", "oklch(79.27% 0.171 70.7)"}));
     // Chosen while the menu is closed, a newer notation copies the colour of now.
     setColor(0, 0, 255);
     action("M_Css09")->trigger();
