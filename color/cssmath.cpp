@@ -124,8 +124,8 @@ std::optional<CssQuantity> CssMath::dimension(const CssToken &token)
         if (unit.name == token.text)
             return CssQuantity{unit.kind, token.value * unit.factor};
     }
-    if (isRelativeLength(token.text) && m_refusal.kind == Refusal::None)
-        m_refusal = {Refusal::RelativeLength, token.text};
+    if (isRelativeLength(token.text))
+        Refusals::note(m_refusal, {Refusal::RelativeLength, token.text});
     return std::nullopt;
 }
 
@@ -359,10 +359,7 @@ std::optional<CssQuantity> CssMath::value(std::size_t &at)
     case CssToken::Function:
         if (isMathFunction(t.text))
             return function(at);
-        if (t.text == "var" && m_refusal.kind == Refusal::None)
-            m_refusal = {Refusal::Variable, t.text};
-        if ((t.text == "env" || t.text == "attr") && m_refusal.kind == Refusal::None)
-            m_refusal = {Refusal::PageFunction, t.text};
+        Refusals::note(m_refusal, Refusals::forFunction(t.text));
         return std::nullopt;
     case CssToken::Ident: {
         ++at;

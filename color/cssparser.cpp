@@ -224,8 +224,7 @@ std::optional<Color> CssColorParser::keyword(std::string_view name)
         refusal = {Refusal::SystemColor, name};
     else if (among(kWideKeywords, name))
         refusal = {Refusal::WideKeyword, name};
-    if (m_refusal.kind == Refusal::None)
-        m_refusal = refusal;
+    Refusals::note(m_refusal, refusal);
     return std::nullopt;
 }
 
@@ -257,19 +256,14 @@ std::optional<CssColorParser::Component> CssColorParser::component(std::size_t &
         return std::nullopt;
     case CssToken::Delim:
         // A Sass or LESS variable stands in for a value the text does not hold.
-        if ((t.text == "$" || t.text == "@") && token(at + 1).kind == CssToken::Ident && m_refusal.kind == Refusal::None)
-            m_refusal = {t.text == "$" ? Refusal::SassVariable : Refusal::LessVariable,
-                         std::string_view(t.text.data(), token(at + 1).text.size() + 1)};
+        Refusals::note(m_refusal, Refusals::forVariable(t, token(at + 1)));
         return std::nullopt;
     case CssToken::Function:
         if (CssMath::isMathFunction(t.text)) {
             quantity = m_math.evaluate(at, keywords);
             break;
         }
-        if (t.text == "var" && m_refusal.kind == Refusal::None)
-            m_refusal = {Refusal::Variable, t.text};
-        else if ((t.text == "env" || t.text == "attr") && m_refusal.kind == Refusal::None)
-            m_refusal = {Refusal::PageFunction, t.text};
+        Refusals::note(m_refusal, Refusals::forFunction(t.text));
         return std::nullopt;
     default:
         return std::nullopt;
@@ -297,12 +291,8 @@ std::optional<Color> CssColorParser::function(std::size_t &at)
         ++at;
         return mix(at);
     }
-    if (name == "var" || name == "env" || name == "attr" || name == "light-dark") {
-        if (m_refusal.kind == Refusal::None)
-            m_refusal = {name == "var" ? Refusal::Variable
-                             : name == "light-dark" ? Refusal::LightDark
-                                                    : Refusal::PageFunction,
-                         name};
+    if (const Refusal refusal = Refusals::forFunction(name); refusal.kind != Refusal::None) {
+        Refusals::note(m_refusal, refusal);
         return std::nullopt;
     }
     if (name != "color" && !notation(name))

@@ -33,6 +33,31 @@ QString spelled(std::string_view subject)
 
 namespace Refusals {
 
+Refusal forFunction(std::string_view name)
+{
+    if (name == "var")
+        return {Refusal::Variable, name};
+    if (name == "env" || name == "attr")
+        return {Refusal::PageFunction, name};
+    if (name == "light-dark")
+        return {Refusal::LightDark, name};
+    return {};
+}
+
+Refusal forVariable(const CssToken &sigil, const CssToken &name)
+{
+    if (sigil.kind != CssToken::Delim || name.kind != CssToken::Ident || (sigil.text != "$" && sigil.text != "@"))
+        return {};
+    return {sigil.text == "$" ? Refusal::SassVariable : Refusal::LessVariable,
+            std::string_view(sigil.text.data(), name.text.size() + 1)};
+}
+
+void note(Refusal &kept, const Refusal &found)
+{
+    if (kept.kind == Refusal::None)
+        kept = found;
+}
+
 QString reason(const Refusal &refusal)
 {
     const QString subject = spelled(refusal.subject);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "color/csstokens.h"
+
 #include <QString>
 
 #include <string_view>
@@ -29,6 +31,17 @@ struct Refusal
 };
 
 namespace Refusals {
+
+// What a function only a page resolves stands for: var(), env(), attr(), light-dark();
+// None for any other.
+Refusal forFunction(std::string_view name);
+
+// What a Sass ($name) or LESS (@name) variable stands for, where the two tokens are
+// one; None otherwise.
+Refusal forVariable(const CssToken &sigil, const CssToken &name);
+
+// Keeps the first reason found: the one nearest the start of the text.
+void note(Refusal &kept, const Refusal &found);
 
 // Why, in one line, for whoever pasted the text; nothing for a text that simply
 // names no colour.

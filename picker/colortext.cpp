@@ -138,13 +138,12 @@ void scan(const std::vector<CssToken> &tokens, std::size_t at, std::size_t end, 
             continue;
         }
         // A variable of Sass or LESS: what it stands for is not in the text.
-        if (t.kind == CssToken::Delim && (t.text == "$" || t.text == "@") && at + 1 < end
-            && tokens[at + 1].kind == CssToken::Ident) {
-            if (found.refusal.kind == Refusal::None)
-                found.refusal = {t.text == "$" ? Refusal::SassVariable : Refusal::LessVariable,
-                                 std::string_view(t.text.data(), tokens[at + 1].text.size() + 1)};
-            at += 2;
-            continue;
+        if (at + 1 < end) {
+            if (const Refusal variable = Refusals::forVariable(t, tokens[at + 1]); variable.kind != Refusal::None) {
+                Refusals::note(found.refusal, variable);
+                at += 2;
+                continue;
+            }
         }
         const bool function = t.kind == CssToken::Function;
         std::size_t after = at;
@@ -165,7 +164,7 @@ void scan(const std::vector<CssToken> &tokens, std::size_t at, std::size_t end, 
             ++after;
         }
         if (CssColorParser::startsColor(t) || t.kind == CssToken::Ident
-            || (function && (t.text == "var" || t.text == "env" || t.text == "attr" || t.text == "light-dark"))) {
+            || (function && Refusals::forFunction(t.text).kind != Refusal::None)) {
             std::size_t next = at;
             const std::optional<Color> color = parser.color(next);
             if (color && next == after) {
@@ -184,8 +183,7 @@ void scan(const std::vector<CssToken> &tokens, std::size_t at, std::size_t end, 
             // a value inside it still says why there is none: darken($link, 10%).
             Scan inside;
             scan(tokens, at + 1, after - 1, inside, true);
-            if (found.refusal.kind == Refusal::None)
-                found.refusal = inside.refusal;
+            Refusals::note(found.refusal, inside.refusal);
         }
         at = after;
     }
