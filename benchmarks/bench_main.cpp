@@ -2,7 +2,7 @@
 // thumb refreshes the whole display on every step; reading a large settings file, of
 // the kind users share and of the hardest kinds there are; and reading the hardest
 // colour text Ctrl+V takes.
-#include "picker/colortext.h"
+#include "color/colortext.h"
 #include "picker/main.h"
 #include "shell/application.h"
 #include "settings/inifile.h"

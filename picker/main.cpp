@@ -2,10 +2,10 @@
 #include "ui_main.h"
 
 #include "about/about.h"
-#include "picker/clipformat.h"
+#include "color/clipformat.h"
 #include "picker/colordialog.h"
-#include "picker/colortext.h"
-#include "picker/cssnotation.h"
+#include "color/colortext.h"
+#include "color/cssnotation.h"
 #include "picker/recentcolors.h"
 #include "picker/screenpicker.h"
 #include "shell/application.h"

@@ -1,6 +1,6 @@
 #include "picker/swatch.h"
 
-#include "picker/contrast.h"
+#include "color/contrast.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
 #include "color/colorspace.h"
-#include "picker/colortext.h"
+#include "color/colortext.h"
+#include "tests/color/goldentable.h"
 
-#include <QFile>
 #include <QTest>
 
 #include <cmath>
@@ -22,12 +22,7 @@ void TestColorSpace::libraryVectors_data()
     QTest::addColumn<QString>("space");
     QTest::addColumn<QList<double>>("expected");
     QTest::addColumn<double>("within");
-    QFile file(QFINDTESTDATA("data/conversions.tsv"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
-        const QStringList row = line.split(QLatin1Char('\t'));
-        if (line.startsWith(QLatin1String("# ")) || row.size() != 5)
-            continue;
+    for (const QStringList &row : goldenTable(QStringLiteral("conversions.tsv"))) {
         QList<double> expected;
         for (const QString &number : row[2].split(QLatin1Char(' ')))
             expected << (number == QLatin1String("nan") ? NAN : number.toDouble());

@@ -3,9 +3,9 @@
 // longer than the bound is taken; a colour read is one colour or none, never both a
 // colour and a reason against it; and a colour read comes back the same from every
 // text the program copies of it, in every format and CSS notation.
-#include "picker/clipformat.h"
-#include "picker/colortext.h"
-#include "picker/cssnotation.h"
+#include "color/clipformat.h"
+#include "color/colortext.h"
+#include "color/cssnotation.h"
 
 #include <cstddef>
 #include <cstdint>

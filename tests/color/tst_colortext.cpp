@@ -1,28 +1,14 @@
-#include "picker/clipformat.h"
-#include "picker/colortext.h"
+#include "color/clipformat.h"
+#include "color/colortext.h"
 #include "color/csscolor.h"
+#include "tests/color/goldentable.h"
 
 #include <QColor>
-#include <QFile>
 #include <QTest>
 
 #include <cmath>
 
 namespace {
-
-// The rows of a golden table, its comment lines left out.
-QList<QStringList> table(const QString &name)
-{
-    QFile file(QFINDTESTDATA("../color/data/" + name));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("no table %s", qPrintable(name));
-    QList<QStringList> rows;
-    for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
-        if (!line.isEmpty() && !line.startsWith(QLatin1String("# ")))
-            rows << line.split(QLatin1Char('\t'));
-    }
-    return rows;
-}
 
 double linear(double c)
 {
@@ -265,11 +251,11 @@ void TestColorText::asBrowsersDraw_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("drawn");
-    for (const QStringList &row : table(QStringLiteral("browser-colors.tsv")))
+    for (const QStringList &row : goldenTable(QStringLiteral("browser-colors.tsv")))
         QTest::newRow(qPrintable(row[0])) << row[0] << row[2];
-    for (const QStringList &row : table(QStringLiteral("wpt-valid.tsv")))
+    for (const QStringList &row : goldenTable(QStringLiteral("wpt-valid.tsv")))
         QTest::addRow("%s (%s)", qPrintable(row[0]), qPrintable(row[2])) << row[0] << row[3];
-    for (const QStringList &row : table(QStringLiteral("wpt-invalid.tsv")))
+    for (const QStringList &row : goldenTable(QStringLiteral("wpt-invalid.tsv")))
         QTest::addRow("%s (%s)", qPrintable(row[0]), qPrintable(row[1])) << row[0] << row[2];
 }
 
@@ -293,7 +279,7 @@ void TestColorText::conformance_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    for (const QStringList &row : table(QStringLiteral("wpt-valid.tsv")))
+    for (const QStringList &row : goldenTable(QStringLiteral("wpt-valid.tsv")))
         QTest::addRow("%s (%s)", qPrintable(row[0]), qPrintable(row[2])) << row[0] << row[1];
 }
 
@@ -314,7 +300,7 @@ void TestColorText::refusedSaysWhy_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("reason");
-    for (const QStringList &row : table(QStringLiteral("refusals.tsv")))
+    for (const QStringList &row : goldenTable(QStringLiteral("refusals.tsv")))
         QTest::newRow(qPrintable(row[0])) << row[0] << row[1];
 }
 

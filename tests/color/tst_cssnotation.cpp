@@ -1,11 +1,11 @@
+#include "color/clipformat.h"
+#include "color/colortext.h"
 #include "color/csscolor.h"
+#include "color/cssnotation.h"
 #include "color/screencolor.h"
-#include "picker/clipformat.h"
-#include "picker/colortext.h"
-#include "picker/cssnotation.h"
+#include "tests/color/goldentable.h"
 
 #include <QColor>
-#include <QFile>
 #include <QTest>
 
 #include <atomic>
@@ -172,14 +172,8 @@ void TestCssNotation::hslCopiesThatReadWrong_data()
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("now");
     QTest::addColumn<QString>("drawn");
-    QFile file(QFINDTESTDATA("../color/data/hsl-copies.tsv"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
-        const QStringList row = line.split(QLatin1Char('\t'));
-        if (line.startsWith(QLatin1String("# ")) || row.size() != 5)
-            continue;
+    for (const QStringList &row : goldenTable(QStringLiteral("hsl-copies.tsv")))
         QTest::newRow(qPrintable(row[0])) << QColor(row[0]).rgb() << row[1] << row[2] << row[4];
-    }
 }
 
 void TestCssNotation::hslCopiesThatReadWrong()

@@ -1,4 +1,4 @@
-#include "picker/cssnotation.h"
+#include "color/cssnotation.h"
 
 #include "color/csscolor.h"
 #include "color/screencolor.h"

@@ -1,4 +1,4 @@
-#include "picker/colortext.h"
+#include "color/colortext.h"
 
 #include "color/csscolor.h"
 #include "color/cssparser.h"
