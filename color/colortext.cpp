@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -270,8 +271,11 @@ private:
     void value(std::string_view text, bool shorthand)
     {
         if (isHexCode(text)) {
-            const std::string code = "#" + std::string(text);
-            accept(CssTokens::tokenize(code), 0, 1, text);
+            Color code;
+            for (std::size_t i = 0; i < 3; ++i)
+                code.channels[i] = std::stoi(std::string(text.substr(2 * i, 2)), nullptr, 16) / 255.0;
+            m_reading.written = written(text.data(), text.data() + text.size());
+            settle(code);
             return;
         }
         const std::vector<CssToken> tokens = CssTokens::tokenize(text);
@@ -298,22 +302,12 @@ private:
         settle(*found.color);
     }
 
-    void accept(const std::vector<CssToken> &tokens, std::size_t at, std::size_t, std::string_view text)
-    {
-        Refusal ignored;
-        CssColorParser parser(tokens, ignored);
-        const std::optional<Color> color = parser.color(at);
-        m_reading.written = written(text.data(), text.data() + text.size());
-        if (color)
-            settle(*color);
-    }
-
     void settle(const Color &color)
     {
         const ScreenColor::Drawn drawn = ScreenColor::of(color);
         m_reading.color = drawn.rgb;
         m_reading.outsideSrgb = drawn.clipped;
-        m_reading.srgb = ColorSpaces::toSrgb(color);
+        m_reading.srgb = drawn.srgb;
     }
 
     // The original characters between two places of the lowered text.

@@ -21,6 +21,7 @@ Drawn of(const Color &color)
 {
     const Channels srgb = ColorSpaces::toSrgb(color);
     Drawn drawn;
+    drawn.srgb = srgb;
     drawn.clipped = std::any_of(srgb.begin(), srgb.end(), [](double c) {
         return !(c * 255 >= -0.5 && c * 255 <= 255.5);
     });

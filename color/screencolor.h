@@ -15,6 +15,8 @@ struct Drawn
     // The colour lay outside sRGB, further than rounding to 8 bits hides: a channel
     // was clipped.
     bool clipped = false;
+    // Gamma-encoded sRGB before it was clipped and rounded.
+    Channels srgb{};
 };
 
 Drawn of(const Color &color);
