@@ -84,7 +84,7 @@ QRgb fromHsl(double hue, double saturation, double lightness)
 {
     Color color;
     color.space = ColorSpace::Hsl;
-    color.channels = {std::isfinite(hue) ? hue : 0.0, std::max(saturation, 0.0), std::clamp(lightness, 0.0, 100.0)};
+    color.channels = {std::isfinite(hue) ? hue : 0.0, std::clamp(saturation, 0.0, 100.0), std::clamp(lightness, 0.0, 100.0)};
     return ScreenColor::of(color).rgb;
 }
 

@@ -27,8 +27,8 @@ const std::array<NamedColor, NamedCount> &namedColors();
 std::optional<QRgb> named(std::string_view name);
 
 // hsl() as a browser draws it: the hue in degrees, any value (it turns around the
-// circle); saturation in percent, at least 0; lightness in percent, 0..100. Rounded
-// only once converted.
+// circle); saturation and lightness in percent, clamped to 0..100. Rounded only once
+// converted.
 QRgb fromHsl(double hue, double saturation, double lightness);
 
 }

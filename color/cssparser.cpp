@@ -92,6 +92,13 @@ double normalizedHue(double degrees)
     return hue < 0 ? hue + 360 : hue;
 }
 
+// An rgb() component, 0..255: clamped and rounded to the nearest whole value, halves
+// upwards, as browsers compute it from the number itself.
+double byte(double value)
+{
+    return std::floor(std::clamp(value, 0.0, 255.0) + 0.5) / 255;
+}
+
 int hexDigit(char c)
 {
     if (c >= '0' && c <= '9')
@@ -346,15 +353,14 @@ std::optional<Color> CssColorParser::legacy(std::size_t &at, bool hsl)
             || values[2].kind != Component::Percent)
             return std::nullopt;
         c.space = ColorSpace::Hsl;
-        c.channels = {normalizedHue(values[0].value), std::max(values[1].value, 0.0),
+        c.channels = {normalizedHue(values[0].value), std::clamp(values[1].value, 0.0, 100.0),
                       std::clamp(values[2].value, 0.0, 100.0)};
         return c;
     }
     for (int i = 0; i < 3; ++i) {
         if (values[i].kind != values[0].kind || values[i].kind == Component::Angle)
             return std::nullopt;
-        const double value = values[i].kind == Component::Percent ? values[i].value * 2.55 : values[i].value;
-        c.channels[i] = std::clamp(value, 0.0, 255.0) / 255;
+        c.channels[i] = byte(values[i].kind == Component::Percent ? values[i].value * 255 / 100 : values[i].value);
     }
     return c;
 }
@@ -435,17 +441,16 @@ std::optional<Color> CssColorParser::modern(std::size_t &at, std::string_view na
     // What each function keeps within its range when it computes the colour.
     switch (space) {
     case ColorSpace::Srgb:
-        // Browsers keep rgb() unrounded and round it as they draw it.
         if (name != "color") {
             for (int i = 0; i < 3; ++i)
-                c.channels[i] = (origin ? c.channels[i] : std::clamp(c.channels[i], 0.0, 255.0)) / 255;
+                c.channels[i] = origin ? c.channels[i] / 255 : byte(c.channels[i]);
         }
         break;
     case ColorSpace::Hsl:
     case ColorSpace::Hwb:
         c.channels[0] = normalizedHue(c.channels[0]);
         if (space == ColorSpace::Hsl && !origin) {
-            c.channels[1] = std::max(c.channels[1], 0.0);
+            c.channels[1] = std::clamp(c.channels[1], 0.0, 100.0);
             c.channels[2] = std::clamp(c.channels[2], 0.0, 100.0);
         }
         break;

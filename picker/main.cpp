@@ -15,6 +15,7 @@
 #include "shell/exceptiondisplay.h"
 #include "shell/guard.h"
 #include "shell/menubarstyle.h"
+#include "shell/noticebox.h"
 #include "settings/inifile.h"
 #include "shell/quitrequest.h"
 #include "shell/randomsource.h"
@@ -55,6 +56,19 @@ void placeInside(QLabel *label, const QWidget *swatch, int left)
 {
     const int lastLeft = swatch->geometry().right() + 1 - kCodeMargin - label->width();
     label->move(std::min(left, lastLeft), label->y());
+}
+
+// A text that is no colour is no failure: the box tells so, with what the program
+// reads, and a reason first where one is known (a text that is a colour only in its
+// place in a style sheet).
+void refuseClipboard(const QStringList &lines, const QString &reason = QString())
+{
+    QStringList notes;
+    if (!reason.isEmpty())
+        notes << reason;
+    notes << QStringLiteral("読み取れるもの: #RGB #RRGGBB 色の名前 rgb() hsl() hwb() lab() lch() oklab() oklch() "
+                            "color() color-mix()");
+    NoticeBox::show(lines, notes);
 }
 
 } // namespace
@@ -138,6 +152,7 @@ void TVND_MAIN::connectHandlers()
     connectHandler(ui->M_Random, &QAction::triggered, this, &TVND_MAIN::ColorRandom);
     connectHandler(ui->M_B50u, &QAction::triggered, this, &TVND_MAIN::M_B50uClick);
     connectHandler(ui->M_B50d, &QAction::triggered, this, &TVND_MAIN::M_B50dClick);
+    connectHandler(ui->M_Contrast, &QAction::triggered, this, &TVND_MAIN::M_ContrastClick);
     connectHandler(ui->M_Exit, &QAction::triggered, this, &TVND_MAIN::M_ExitClick);
     connectHandler(ui->M_ClipTransLower, &QAction::triggered, this, &TVND_MAIN::M_ClipTransLowerClick);
     connectHandler(ui->M_AlwaysOnTop, &QAction::triggered, this, &TVND_MAIN::M_AlwaysOnTopClick);
@@ -248,17 +263,19 @@ void TVND_MAIN::M_ClipPasteClick(QObject *)
 {
     const std::optional<QString> text = ClipboardText::read(ColorText::MaxLength);
     const QString shown = text ? text->simplified() : QString();
-    if (shown.isEmpty())
-        throw Exception(QStringLiteral("クリップボードに文字列がありません"));
+    if (shown.isEmpty()) {
+        refuseClipboard({QStringLiteral("クリップボードに文字列がありません.")});
+        return;
+    }
     const ColorText::Reading reading = ColorText::interpret(*text);
     if (!reading.color) {
         constexpr int kShownLength = 40;
         const QString beginning = shown.size() > kShownLength ? shown.left(kShownLength) + QChar(0x2026) : shown;
-        QString message = QStringLiteral("クリップボードの文字列「%1」は色として読み取れません").arg(beginning);
         // A colour only a page could tell, or more than one: why, in one line.
-        if (!reading.reason.isEmpty())
-            message += QLatin1Char('\n') + reading.reason;
-        throw Exception(message);
+        refuseClipboard({QStringLiteral("クリップボードの文字列は"), QStringLiteral("色として読み取れません."),
+                         QStringLiteral("「%1」").arg(beginning)},
+                        reading.reason);
+        return;
     }
     setComponents(*reading.color);
     // Set once the colour has changed, which clears what the swatch said before.
@@ -384,6 +401,12 @@ void TVND_MAIN::M_B50dClick(QObject *)
     ui->SC_R->setValue(red >> 1);
     ui->SC_G->setValue(green >> 1);
     ui->SC_B->setValue(blue >> 1);
+}
+
+// The swatch is no stop of the Tab key; its tooltip comes to the keyboard this way.
+void TVND_MAIN::M_ContrastClick(QObject *)
+{
+    ui->Shape->showContrast();
 }
 
 void TVND_MAIN::M_AlwaysOnTopClick(QObject *)

@@ -50,6 +50,7 @@ public:
     void M_RecentClearClick(QObject *Sender);
     void RecentMenuShow(QObject *Sender);
     void CssMenuShow(QObject *Sender);
+    void M_ContrastClick(QObject *Sender);
 
     ColorDialog *colorDialog() const { return m_colorDialog; }
 

@@ -20,7 +20,12 @@ public:
     // description say so until the colour changes again; empty, they say nothing of it.
     void setOutsideSrgb(const QString &written);
 
+    // The tooltip, the colour's contrast, shown beside the swatch: where the pointer
+    // rests on it, and when the keyboard asks.
+    void showContrast();
+
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:

@@ -22,7 +22,6 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QLibraryInfo>
-#include <QLocale>
 #include <QTranslator>
 
 #include <cstdio>
@@ -48,12 +47,15 @@ std::optional<int> answerCommandLine(int argc, char *argv[])
     return answer->exitCode;
 }
 
-// Qt's own dialogs (the colour chooser, the message box buttons) in the user's language.
+// Qt's own texts (the colour dialog, buttons, context menus) in the program's language,
+// Japanese, whatever locale the program starts in: the user's locale names no
+// translation at all where LANG is unset (the "C" locale) and another language
+// elsewhere, and either would leave English amid the Japanese windows. Without
+// the catalogue (its package missing) Qt speaks English.
 void installQtTranslations(QApplication &app)
 {
     auto *translator = new QTranslator(&app);
-    if (translator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
 }
 

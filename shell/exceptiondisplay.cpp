@@ -1,6 +1,7 @@
 #include "shell/exceptiondisplay.h"
 
 #include "shell/application.h"
+#include "shell/noticebox.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -22,6 +23,7 @@ void show(const QString &message)
     box.setObjectName(QStringLiteral("ExceptionDisplay"));
     // Messages quote what others wrote (a file name, the clipboard's text), never markup.
     box.setTextFormat(Qt::PlainText);
+    NoticeBox::keepLinesWhole(box);
     box.exec();
 }
 
@@ -35,6 +37,7 @@ bool askToEnd(const QString &message)
     QPushButton *stay = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
     box.setDefaultButton(stay);
     box.setEscapeButton(stay);
+    NoticeBox::keepLinesWhole(box);
     box.exec();
     return box.clickedButton() == end;
 }

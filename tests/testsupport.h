@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QLabel>
 #include <QTimer>
 
 // Collects the error boxes that appear while a test runs, closing each one as soon
@@ -17,8 +18,11 @@ public:
     {
         QString caption;
         QString text;
+        QString notes;
         QMessageBox::Icon icon;
         Qt::TextFormat format;
+        // The texts of its labels that broke a line.
+        QStringList broken;
     };
 
     explicit MessageBoxCatcher(QObject *parent = nullptr)
@@ -29,7 +33,12 @@ public:
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (!box || !box->isVisible())
                 return;
-            boxes.append({box->windowTitle(), box->text(), box->icon(), box->textFormat()});
+            boxes.append({box->windowTitle(), box->text(), box->informativeText(), box->icon(), box->textFormat(), {}});
+            // A label that broke a line needs more height at its width than unbroken.
+            for (QLabel *label : box->findChildren<QLabel *>()) {
+                if (label->heightForWidth(label->width()) > label->heightForWidth(QWIDGETSIZE_MAX))
+                    boxes.last().broken << label->text();
+            }
             for (QAbstractButton *button : box->buttons()) {
                 if (!press.isEmpty() && button->text() == press) {
                     button->click();

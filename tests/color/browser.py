@@ -12,8 +12,9 @@ The browser is Debian's chromium, headless, with its colour profile forced to sR
 a fresh profile, driven through its DevTools pipe. A text's colour is the pixel of an
 element whose background it is, in a screenshot of the page; texts with an opacity are
 painted opaque, from the browser's own computed colour. A canvas filled with the same
-text (getImageData) mostly agrees; the script names the texts where it does not, since
-the canvas reads colours its own way. The tests read the tables and need no browser.
+text (getImageData) is read too, and the script names any text it draws otherwise (the
+background shorthand, for one, reads some colours its own way: background-color is what
+is painted here). The tests read the tables and need no browser.
 """
 import base64
 import json
@@ -122,7 +123,7 @@ class Browser:
           document.body.innerHTML = texts.map((text, i) =>
             '<i style="position:absolute;width:1px;height:1px;left:' + (i %% width) + 'px;top:'
             + Math.floor(i / width) + 'px"></i>').join('');
-          texts.forEach((text, i) => document.body.children[i].style.background = text);
+          texts.forEach((text, i) => document.body.children[i].style.backgroundColor = text);
         })(%s, %d)''' % (json.dumps(texts), width))
         shot = self.call('Page.captureScreenshot', format='png', captureBeyondViewport=True,
                          clip={'x': 0, 'y': 0, 'width': width, 'height': rows, 'scale': 1})

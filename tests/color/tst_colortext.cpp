@@ -100,6 +100,7 @@ void TestColorText::accepted_data()
     QTest::newRow("opacity after a slash") << "rgb(255 128 0 / 50%)" << orange;
     QTest::newRow("rgba() with spaces and slash") << "rgba(255 128 0/.25)" << orange;
     QTest::newRow("percentages, 50% rounds up") << "rgb(100%, 50%, 0%)" << orange;
+    QTest::newRow("76.5 rounds up, not to the even 76") << "rgb(30% 0 0)" << QColor(77, 0, 0);
     QTest::newRow("numbers and percentages mixed") << "rgb(100% 128 0)" << orange;
     QTest::newRow("clamped and rounded") << "rgb(300, -20, 127.5)" << QColor(255, 0, 128);
     QTest::newRow("percentages clamped") << "rgb(150%, -5%, 0%)" << QColor(255, 0, 0);
@@ -116,6 +117,7 @@ void TestColorText::accepted_data()
     QTest::newRow("hue beyond a turn") << "hsl(480 100% 50%)" << lime;
     QTest::newRow("hsla() with opacity") << "hsla(120, 100%, 50%, 0.3)" << lime;
     QTest::newRow("hsl() clamped") << "hsl(120 150% -10%)" << QColor(0, 0, 0);
+    QTest::newRow("hsl() saturation clamped to 100%") << "hsl(15 150% 50%)" << QColor(255, 64, 0);
     QTest::newRow("hsl() numbers for percentages") << "hsl(120 100 50 / none)" << lime;
     QTest::newRow("hsl() hue none") << "hsl(none 100% 50%)" << QColor(255, 0, 0);
     QTest::newRow("named") << "orange" << QColor(255, 165, 0);

@@ -81,6 +81,9 @@ void TestCssNotation::notations_data()
     row("#FF8800: short code, no name", qRgb(255, 136, 0), "hsl(32 100% 50%)", "#F80", "",
         {"oklch(74.4% 0.1812 56.46)", "oklab(0.744 0.1 0.151)", "hwb(32 0% 0%)",
          "color(display-p3 0.94 0.558 0.206)"});
+    row("#FF8812: red and green have a short digit, blue none", qRgb(255, 0x88, 0x12), "hsl(29.9 100% 53.5%)", "", "",
+        {"oklch(74.5% 0.1792 55.6)", "oklab(0.7445 0.101 0.1478)", "hwb(30 7% 0%)",
+         "color(display-p3 0.94 0.558 0.222)"});
     row("#123456: neither", qRgb(0x12, 0x34, 0x56), "hsl(210 65.4% 20.4%)", "", "",
         {"oklch(32% 0.072 251)", "oklab(0.32 -0.0234 -0.069)", "hwb(210 7% 66.3%)",
          "color(display-p3 0.107 0.2 0.327)"});

@@ -19,10 +19,10 @@ for bar in R G B; do
     check "scroll bar named $bar" "1" "$(object "2|scroll bar|$bar||0" "$WORK/tree-before.txt")"
 done
 check "swatch named, its colour and contrast described" "1" \
-    "$(object "2|filler|色見本|#000000 白地 21.00:1 (AA) ・ 黒地 1.00:1|" "$WORK/tree-before.txt")"
+    "$(object "2|filler|色見本|#000000 コントラスト比 白地 21.00:1 (AAA) ・ 黒地 1.00:1|" "$WORK/tree-before.txt")"
 check "code label" "1" "$(object "2|label|#000000||" "$WORK/tree-before.txt")"
 
-RED="#FF0000 白地 3.99:1 ・ 黒地 5.25:1 (AA)"
+RED="#FF0000 コントラスト比 白地 3.99:1 (AA 大きな文字) ・ 黒地 5.25:1 (AA)"
 $ATSPI watch "$TITLE" "accessible-description|filler|色見本|#FF0000" >"$WORK/events.txt" 2>&1 &
 WATCH_PID=$!
 for _ in $(seq 200); do grep -q '^watching' "$WORK/events.txt" && break; sleep 0.05; done

@@ -7,7 +7,8 @@ start_display
 # would start one and note its address in the home): the program stores nothing there.
 APP_HOME=$WORK/home
 mkdir -p "$APP_HOME"
-run_app() { start_app env -u XDG_CONFIG_HOME HOME="$APP_HOME" dbus-run-session --; }
+# $@: variables to set, such as the locale.
+run_app() { start_app env -u XDG_CONFIG_HOME HOME="$APP_HOME" "$@" dbus-run-session --; }
 run_app
 xdotool windowactivate --sync "$MAIN_WIN" 2>/dev/null || true
 W=$MAIN_WIN
@@ -110,8 +111,8 @@ check "F8 sets _NET_WM_STATE_ABOVE" "yes" "$(xprop -id "$W" _NET_WM_STATE | grep
 check "F8 keeps the window in place" "$fx $fy" "$(frame_origin "$W")"
 # The colour dialog stays in front of a window that is on top.
 key "$W" F3
-dialog=$(wait_window "Select Color" || true)
-check "F3 opens the colour dialog" "yes" "$([ -n "$dialog" ] && echo yes || echo no)"
+dialog=$(wait_window "色を選択" || true)
+check "F3 opens the colour dialog, captioned in Japanese" "yes" "$([ -n "$dialog" ] && echo yes || echo no)"
 # The custom colours of the chooser, on the screen.
 custom_colours() {
     local dx dy
@@ -142,6 +143,9 @@ first_title_lit() {
     [ "$(count_pixels "$cx" "$cy" 60 "$menu_h" 'b >= 150 && r <= 100')" -gt 100 ] && echo yes || echo no
 }
 check "no title highlighted at first" no "$(first_title_lit)"
+xdotool mousemove $((cx + 20)) $((cy + menu_h / 2)); sleep 0.3
+check "the pointer over 選択色, no key: no title highlighted" no "$(first_title_lit)"
+xdotool mousemove 0 0
 key "$W" alt
 shot menu-bar-alt
 check "Alt alone: 選択色 highlighted" yes "$(first_title_lit)"
@@ -152,6 +156,19 @@ key "$W" Escape
 check "Alt+C, Escape: 選択色 highlighted" yes "$(first_title_lit)"
 key "$W" Escape
 check "Escape again: no title highlighted" no "$(first_title_lit)"
+
+# The contrast from the keyboard, its tooltip below the swatch and the code in it; with
+# the pointer where the tip would go, beside the pointer.
+xdotool mousemove $(at 300 80); sleep 0.3
+key "$W" F6
+check "F6, the pointer where the tip would go: the tip stays up" yes "$([ -n "$(popup_origin)" ] && echo yes || echo no)"
+xdotool mousemove 0 0; sleep 0.5
+key "$W" alt+c
+xdotool key k
+read -r _ tip_top < <(popup_origin)
+read -r _ swatch_foot < <(at 0 71)
+check "Alt+C, K: the contrast below the swatch" yes "$([ "${tip_top:-0}" -gt "$swatch_foot" ] && echo yes || echo "${tip_top:-none}")"
+xdotool key Escape
 
 # Brightness halving from the menu: 選択色(C) opens with its first item highlighted;
 # ten steps down, past the separators, is 輝度1/2.
@@ -172,12 +189,13 @@ wait_app
 check "Exit ends the program with exit code 0" "0" "$APP_CODE"
 check "nothing stored in the home" "" "$(find "$APP_HOME" -mindepth 1)"
 
-# The next run starts with white custom colours again.
-run_app
+# The next run starts with white custom colours again; the dialog speaks the program's
+# Japanese also for a user who reads German first.
+run_app LANGUAGE=de:en
 W=$MAIN_WIN
 key "$W" F3
-dialog=$(wait_window "Select Color" || true)
-check "custom colours white at the next start" "${white_customs:-none}" "$([ -n "$dialog" ] && custom_colours "$dialog")"
+dialog=$(wait_window "色を選択" || true)
+check "custom colours white at the next start, in Japanese under LANGUAGE=de" "${white_customs:-none}" "$([ -n "$dialog" ] && custom_colours "$dialog")"
 xdotool key Escape
 sleep 0.3
 close_by_wm "$W"

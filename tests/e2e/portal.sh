@@ -68,7 +68,7 @@ wait_responses() {
 # Opens the colour dialog and presses its Pick Screen Color button; sets DIALOG.
 press_pick() {
     key "$MAIN_WIN" F3
-    DIALOG=$(wait_window "Select Color")
+    DIALOG=$(wait_window "色を選択")
     key "$DIALOG" alt+p
 }
 
@@ -84,7 +84,7 @@ click_root() {
 # Confirms the dialog and reads the program's colour as another program does.
 chosen_color() {
     key "$DIALOG" Return
-    window_gone "Select Color" || true
+    window_gone "色を選択" || true
     key "$MAIN_WIN" F5
     clipboard
 }
@@ -119,7 +119,7 @@ check "a cancelled pick keeps the colour" "#3366CC" "$(chosen_color)"
 press_pick
 for _ in $(seq 200); do [ "$(wc -l <"$PICKS")" -ge 3 ] && break; sleep 0.05; done
 key "$DIALOG" Escape
-check "the dialog closes while the portal picks" "yes" "$(window_gone "Select Color" && echo yes || echo no)"
+check "the dialog closes while the portal picks" "yes" "$(window_gone "色を選択" && echo yes || echo no)"
 touch "$WORK/release"
 wait_responses 3
 key "$MAIN_WIN" F5

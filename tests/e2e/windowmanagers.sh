@@ -81,12 +81,12 @@ for row in "${WINDOW_MANAGERS[@]}"; do
         sleep 0.5
         moved=$(frame_origin "$MAIN_WIN")
         key "$MAIN_WIN" F3
-        dialog=$(wait_window "Select Color") || dialog=0
+        dialog=$(wait_window "色を選択") || dialog=0
         check "$WM, $scale: the colour dialog's frame at its place" yes \
             "$(within_a_pixel "$(dialog_place "$dialog")" "$(frame_origin "$dialog")")"
         shot "dialog-$WM-${scale#*=}"
         xdotool key Escape
-        window_gone "Select Color" || true
+        window_gone "色を選択" || true
         close_by_wm "$MAIN_WIN"
         wait_app
         check "$WM, $scale: moved to $moved, written there" "$moved" "$(stored_place)"

@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <QWindow>
 
 class TestMain : public QObject
@@ -62,6 +63,8 @@ private slots:
     void colorsIn_data();
     void colorsIn();
     void copiedColorComesBack();
+    void contrastClearOfCode_data();
+    void contrastClearOfCode();
     void alwaysOnTop_data();
     void alwaysOnTop();
     void exitClosesWindow();
@@ -263,6 +266,7 @@ void TestMain::menus_data()
     QTest::newRow("M_Random") << "M_Random" << "ランダム色(&R)" << QKeySequence(Qt::Key_F1);
     QTest::newRow("M_B50u") << "M_B50u" << "輝度2倍" << QKeySequence();
     QTest::newRow("M_B50d") << "M_B50d" << "輝度1/2" << QKeySequence();
+    QTest::newRow("M_Contrast") << "M_Contrast" << "コントラスト比(&K)" << QKeySequence(Qt::Key_F6);
     QTest::newRow("M_Exit") << "M_Exit" << "終了(&X)" << QKeySequence();
     QTest::newRow("M_ClipTransLower") << "M_ClipTransLower" << "小文字で転送(&L)" << QKeySequence(Qt::Key_F9);
     QTest::newRow("M_AlwaysOnTop") << "M_AlwaysOnTop" << "常に最前面表示(&T)" << QKeySequence(Qt::Key_F8);
@@ -298,8 +302,8 @@ void TestMain::menus()
         }
     }
     QCOMPARE(names, (QStringList{"M_ColorDialog", "M_ScreenPick", "M_ClipBored", "M_ClipPaste", "-", "M_FormatSend",
-                                 "M_CssSend", "M_Recent", "-", "M_NegaPosi", "M_Random", "-", "M_B50u", "M_B50d", "-",
-                                 "M_Exit"}));
+                                 "M_CssSend", "M_Recent", "-", "M_NegaPosi", "M_Random", "-", "M_B50u", "M_B50d", "M_Contrast",
+                                 "-", "M_Exit"}));
     QCOMPARE(VND_MAIN->findChild<QMenu *>("M_FormatSend")->actions().size(), 13);
     QCOMPARE(VND_MAIN->findChild<QMenu *>("PopupMenu")->actions().size(), 13);
 }
@@ -697,27 +701,28 @@ void TestMain::colorsIn_data()
     QTest::addColumn<QColor>("after");
     QTest::addColumn<int>("refreshes");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("reason");
     const QColor orange(255, 128, 0);
-    const QString notAColour = QStringLiteral("クリップボードの文字列「%1」は色として読み取れません.");
+    const QString notAColour = QStringLiteral("クリップボードの文字列は\n色として読み取れません.\n「%1」");
     const QString noText = QStringLiteral("クリップボードに文字列がありません.");
 
-    QTest::newRow("a new colour") << "M_ClipPaste" << "rgb(1 2 3)" << QColor(1, 2, 3) << 3 << "";
-    QTest::newRow("one component new") << "M_ClipPaste" << "color: #ff8001;" << QColor(255, 128, 1) << 1 << "";
-    QTest::newRow("the same colour") << "M_ClipPaste" << "\n#FF8000\n" << orange << 0 << "";
-    QTest::newRow("empty") << "M_ClipPaste" << "" << orange << 0 << noText;
-    QTest::newRow("whitespace") << "M_ClipPaste" << " \n\t" << orange << 0 << noText;
-    QTest::newRow("not a colour") << "M_ClipPaste" << "the colour red" << orange << 0 << notAColour.arg("the colour red");
-    // Under it, in one line, why: two colours, or a colour only a page could tell.
-    const QString why = QStringLiteral("クリップボードの文字列「%1」は色として読み取れません\n%2.");
+    QTest::newRow("a new colour") << "M_ClipPaste" << "rgb(1 2 3)" << QColor(1, 2, 3) << 3 << "" << "";
+    QTest::newRow("one component new") << "M_ClipPaste" << "color: #ff8001;" << QColor(255, 128, 1) << 1 << "" << "";
+    QTest::newRow("the same colour") << "M_ClipPaste" << "\n#FF8000\n" << orange << 0 << "" << "";
+    QTest::newRow("empty") << "M_ClipPaste" << "" << orange << 0 << noText << "";
+    QTest::newRow("whitespace") << "M_ClipPaste" << " \n\t" << orange << 0 << noText << "";
+    QTest::newRow("not a colour") << "M_ClipPaste" << "the colour red" << orange << 0 << notAColour.arg("the colour red") << "";
+    // Over what is read, in one line, why: two colours, or one only a page could tell.
     QTest::newRow("line breaks shown as spaces") << "M_ClipPaste" << " red\n\ngreen " << orange << 0
-                                                 << why.arg("red green", "色が 2 つ以上あり、どれを取り込むか決まりません");
+                                                 << notAColour.arg("red green")
+                                                 << "色が 2 つ以上あり、どれを取り込むか決まりません";
     QTest::newRow("var()") << "M_ClipPaste" << "color: var(--brand);" << orange << 0
-                           << why.arg("color: var(--brand);", "var() はページの外では値を持ちません");
-    QTest::newRow("markup shown as it is") << "M_ClipPaste" << "<b>red</b>" << orange << 0 << notAColour.arg("<b>red</b>");
+                           << notAColour.arg("color: var(--brand);") << "var() はページの外では値を持ちません";
+    QTest::newRow("markup shown as it is") << "M_ClipPaste" << "<b>red</b>" << orange << 0 << notAColour.arg("<b>red</b>") << "";
     QTest::newRow("the first 40 of a long text") << "M_ClipPaste" << QString(300, QLatin1Char('a')) << orange << 0
-                                                 << notAColour.arg(QString(40, QLatin1Char('a')) + QChar(0x2026));
+                                                 << notAColour.arg(QString(40, QLatin1Char('a')) + QChar(0x2026)) << "";
     QTest::newRow("a screen that cannot be read") << "M_ScreenPick" << "" << orange << 0
-                                                  << "この画面からは色を拾えません.";
+                                                  << "この画面からは色を拾えません." << "";
 }
 
 void TestMain::colorsIn()
@@ -727,6 +732,7 @@ void TestMain::colorsIn()
     QFETCH(QColor, after);
     QFETCH(int, refreshes);
     QFETCH(QString, message);
+    QFETCH(QString, reason);
     setColor(255, 128, 0);
     QGuiApplication::clipboard()->setText(clipboard);
     MessageBoxCatcher catcher;
@@ -739,6 +745,13 @@ void TestMain::colorsIn()
         QCOMPARE(catcher.boxes.first().caption, QStringLiteral("ヴィンドレ 051113"));
         QCOMPARE(catcher.boxes.first().text, message);
         QCOMPARE(catcher.boxes.first().format, Qt::PlainText);
+        // A miss on the clipboard is harmless and says what is read; no line is broken.
+        const bool miss = command == "M_ClipPaste";
+        QCOMPARE(catcher.boxes.first().icon, miss ? QMessageBox::Information : QMessageBox::Critical);
+        const QString read = QStringLiteral("読み取れるもの: #RGB #RRGGBB 色の名前 rgb() hsl() hwb() lab() lch() oklab() "
+                                            "oklch() color() color-mix()");
+        QCOMPARE(catcher.boxes.first().notes, !miss ? QString() : reason.isEmpty() ? read : reason + "\n" + read);
+        QCOMPARE(catcher.boxes.first().broken, QStringList());
     }
     for (QWidget *window : QApplication::topLevelWidgets())
         QVERIFY2(!window->isVisible() || window == VND_MAIN, qPrintable(window->objectName()));
@@ -755,6 +768,44 @@ void TestMain::copiedColorComesBack()
     showActive();
     QTest::keyClick(VND_MAIN, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(color(), QColor(12, 34, 56));
+}
+
+void TestMain::contrastClearOfCode_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("below");
+    QTest::newRow("F6") << "F6" << true;
+    QTest::newRow("the pointer resting on the code") << "pointer" << true;
+    QTest::newRow("the window partly below the screen: above the swatch") << "F6" << false;
+}
+
+// The tooltip tells the swatch's contrast beside it, never over the code it is about,
+// and follows the colour while it is up.
+void TestMain::contrastClearOfCode()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, below);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    VND_MAIN->move(100, below ? 100 : screen.bottom() - 100);
+    setColor(0x77, 0x77, 0x77);
+    showActive();
+    auto *swatch = VND_MAIN->findChild<Swatch *>("Shape");
+    if (how == "F6") {
+        QTest::keyClick(VND_MAIN, Qt::Key_F6);
+    } else {
+        QHelpEvent event(QEvent::ToolTip, QPoint(20, 30), swatch->mapToGlobal(QPoint(20, 30)));
+        QApplication::sendEvent(swatch, &event);
+    }
+    QWidget *tip = nullptr;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        tip = window->inherits("QTipLabel") && window->isVisible() ? window : tip;
+    QVERIFY(tip);
+    QCOMPARE(QToolTip::text(), QStringLiteral("コントラスト比 白地 4.47:1 (AA 大きな文字) ・ 黒地 4.68:1 (AA)"));
+    const QRect swatchOnScreen(swatch->mapToGlobal(QPoint(0, 0)), swatch->size());
+    QVERIFY(!tip->geometry().intersects(swatchOnScreen) && screen.contains(tip->geometry()));
+    QCOMPARE(tip->geometry().top() > swatchOnScreen.bottom(), below);
+    setColor(0, 0, 0);
+    QCOMPARE(QToolTip::text(), QStringLiteral("コントラスト比 白地 21.00:1 (AAA) ・ 黒地 1.00:1"));
 }
 
 void TestMain::alwaysOnTop_data()
