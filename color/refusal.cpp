@@ -67,21 +67,21 @@ QString reason(const Refusal &refusal)
     case Refusal::PageFunction:
         return QStringLiteral("%1() はページの外では値を持ちません").arg(subject);
     case Refusal::CurrentColor:
-        return QStringLiteral("currentColor はそれを使う要素の文字色で、ページの外では決まりません");
+        return QStringLiteral("currentColor はそれを使う要素の文字色で、\nページの外では決まりません");
     case Refusal::SystemColor:
-        return QStringLiteral("%1 はシステムの色で、ブラウザーと OS の設定によって決まります").arg(subject);
+        return QStringLiteral("%1 はシステムの色で、\nブラウザーと OS の設定によって決まります").arg(subject);
     case Refusal::LightDark:
-        return QStringLiteral("light-dark() はページがライトとダークのどちらで表示されるかによって決まります");
+        return QStringLiteral("light-dark() はページがライトとダークの\nどちらで表示されるかによって決まります");
     case Refusal::WideKeyword:
-        return QStringLiteral("%1 は値の受け継ぎ方の指定で、色そのものではありません").arg(subject);
+        return QStringLiteral("%1 は値の受け継ぎ方の指定で、\n色そのものではありません").arg(subject);
     case Refusal::RelativeLength:
-        return QStringLiteral("%1 の長さは文字や画面の大きさによって決まり、ページの外ではわかりません").arg(subject);
+        return QStringLiteral("%1 の長さは文字や画面の大きさによって決まり、\nページの外ではわかりません").arg(subject);
     case Refusal::SassVariable:
-        return QStringLiteral("%1 は Sass の変数で、その値はここにはありません").arg(subject);
+        return QStringLiteral("%1 は Sass の変数で、\nその値はここにはありません").arg(subject);
     case Refusal::LessVariable:
-        return QStringLiteral("%1 は LESS の変数で、その値はここにはありません").arg(subject);
+        return QStringLiteral("%1 は LESS の変数で、\nその値はここにはありません").arg(subject);
     case Refusal::TwoColors:
-        return QStringLiteral("色が 2 つ以上あり、どれを取り込むか決まりません");
+        return QStringLiteral("色が 2 つ以上あり、\nどれを取り込むか決まりません");
     case Refusal::None:
     case Refusal::NotAColor:
         break;

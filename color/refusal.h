@@ -43,8 +43,9 @@ Refusal forVariable(const CssToken &sigil, const CssToken &name);
 // Keeps the first reason found: the one nearest the start of the text.
 void note(Refusal &kept, const Refusal &found);
 
-// Why, in one line, for whoever pasted the text; nothing for a text that simply
-// names no colour.
+// Why, for whoever pasted the text: one sentence, broken between its phrases where it
+// is long, so that a box keeps each line whole; nothing for a text that simply names
+// no colour.
 QString reason(const Refusal &refusal);
 
 }

@@ -303,7 +303,7 @@ void TestColorText::refusedSaysWhy_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("reason");
     for (const QStringList &row : goldenTable(QStringLiteral("refusals.tsv")))
-        QTest::newRow(qPrintable(row[0])) << row[0] << row[1];
+        QTest::newRow(qPrintable(row[0])) << row[0] << QString(row[1]).replace(QLatin1String("\\n"), QLatin1String("\n"));
 }
 
 void TestColorText::refusedSaysWhy()

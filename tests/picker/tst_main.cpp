@@ -715,7 +715,7 @@ void TestMain::colorsIn_data()
     // Over what is read, in one line, why: two colours, or one only a page could tell.
     QTest::newRow("line breaks shown as spaces") << "M_ClipPaste" << " red\n\ngreen " << orange << 0
                                                  << notAColour.arg("red green")
-                                                 << "色が 2 つ以上あり、どれを取り込むか決まりません";
+                                                 << "色が 2 つ以上あり、\nどれを取り込むか決まりません";
     QTest::newRow("var()") << "M_ClipPaste" << "color: var(--brand);" << orange << 0
                            << notAColour.arg("color: var(--brand);") << "var() はページの外では値を持ちません";
     QTest::newRow("markup shown as it is") << "M_ClipPaste" << "<b>red</b>" << orange << 0 << notAColour.arg("<b>red</b>") << "";
@@ -748,8 +748,8 @@ void TestMain::colorsIn()
         // A miss on the clipboard is harmless and says what is read; no line is broken.
         const bool miss = command == "M_ClipPaste";
         QCOMPARE(catcher.boxes.first().icon, miss ? QMessageBox::Information : QMessageBox::Critical);
-        const QString read = QStringLiteral("読み取れるもの: #RGB #RRGGBB 色の名前 rgb() hsl() hwb() lab() lch() oklab() "
-                                            "oklch() color() color-mix()");
+        const QString read = QStringLiteral("読み取れるもの: #RGB #RRGGBB 色の名前 rgb() hsl() hwb()\n"
+                                            "lab() lch() oklab() oklch() color() color-mix()");
         QCOMPARE(catcher.boxes.first().notes, !miss ? QString() : reason.isEmpty() ? read : reason + "\n" + read);
         QCOMPARE(catcher.boxes.first().broken, QStringList());
     }
