@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPoint>
+#include <QTimer>
 #include <QWidget>
 
 // The magnifier that follows the pointer while a colour is picked from the screen: the
@@ -20,14 +22,32 @@ public:
 
     explicit Loupe(QWidget *parent = nullptr);
 
-    // Reads the screen around that screen pixel, moves beside it and shows it.
+    // Moves beside that screen pixel, reads the screen around it and shows it.
     void showAround(QPoint position);
 
     QRgb centre() const;
 
+    // Milliseconds until that screen pixel shows what lies there again: where the
+    // loupe stood a moment ago, the windows below may not have drawn themselves yet.
+    int settling(QPoint position) const;
+
+    // The pick cursor for a screen of that scale: a thin cross whose gap leaves the
+    // pixel aimed at in sight.
+    static QCursor cross(qreal scale);
+
 protected:
+    void hideEvent(QHideEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void uncover();
+    void read();
+
     QImage m_pixels;
+    QPoint m_position;
+    // In screen pixels: where the loupe stands, and what it left of late.
+    QRect m_covers;
+    QRect m_uncovered;
+    QElapsedTimer m_uncoveredAt;
+    QTimer m_readAgain;
 };

@@ -4,11 +4,13 @@
 #include "picker/screencolorportal.h"
 #include "shell/exception.h"
 #include "shell/guard.h"
+#include "shell/inputgrab.h"
 #include "shell/screenpixels.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWindow>
 
 namespace {
@@ -21,7 +23,11 @@ const char kHeldElsewhere[] = "ほかのプログラムがマウスかキーボ�
 ScreenPicker::ScreenPicker(QWidget *owner)
     : QObject(owner)
     , m_owner(owner)
+    , m_grab(new InputGrab(this))
 {
+    connect(m_grab, &InputGrab::moved, this, &ScreenPicker::follow);
+    // As Escape ends it: the window that held pointer and keyboard was taken away.
+    connect(m_grab, &InputGrab::lost, this, &ScreenPicker::finish);
 }
 
 ScreenPicker::~ScreenPicker()
@@ -52,16 +58,10 @@ void ScreenPicker::startOnScreen()
         throw Exception(QString::fromUtf8(kCannotRead));
     if (!m_loupe)
         m_loupe = std::make_unique<Loupe>();
-    m_pointer = *pointer;
-    m_loupe->showAround(m_pointer);
+    m_loupe->showAround(*pointer);
     // The loupe's window holds pointer and keyboard: every click and key comes to us,
     // wherever the pointer is, our own windows included.
-    QWindow *window = m_loupe->windowHandle();
-    const bool pointerHeld = ScreenPixels::holdPointer(window->winId());
-    const bool keyboardHeld = pointerHeld && window->setKeyboardGrabEnabled(true);
-    if (!keyboardHeld) {
-        if (pointerHeld)
-            ScreenPixels::releasePointer();
+    if (!m_grab->hold(m_loupe->windowHandle())) {
         m_loupe->hide();
         throw Exception(QString::fromUtf8(kHeldElsewhere));
     }
@@ -73,15 +73,14 @@ void ScreenPicker::startOnScreen()
 bool ScreenPicker::eventFilter(QObject *, QEvent *event)
 {
     switch (event->type()) {
-    case QEvent::MouseMove:
-        follow();
-        return true;
-    case QEvent::MouseButtonRelease:
-        if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
-            take();
-        else if (static_cast<QMouseEvent *>(event)->button() == Qt::RightButton)
+    case QEvent::MouseButtonRelease: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton)
+            take(ScreenPixels::toScreen(mouse->globalPosition()));
+        else if (mouse->button() == Qt::RightButton)
             finish();
         return true;
+    }
     case QEvent::KeyPress:
         switch (static_cast<QKeyEvent *>(event)->key()) {
         case Qt::Key_Escape:
@@ -89,7 +88,7 @@ bool ScreenPicker::eventFilter(QObject *, QEvent *event)
             break;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            take();
+            takeUnderPointer();
             break;
         case Qt::Key_Left:
             movePointer(-1, 0);
@@ -111,6 +110,8 @@ bool ScreenPicker::eventFilter(QObject *, QEvent *event)
         // No shortcut of the windows below fires while the keys are ours.
         event->accept();
         return true;
+    // The loupe follows the moves the grab reports.
+    case QEvent::MouseMove:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
     case QEvent::KeyRelease:
@@ -122,28 +123,39 @@ bool ScreenPicker::eventFilter(QObject *, QEvent *event)
     }
 }
 
-void ScreenPicker::follow()
+void ScreenPicker::follow(QPoint position)
 {
-    if (const std::optional<QPoint> pointer = ScreenPixels::pointer())
-        m_pointer = *pointer;
-    m_loupe->showAround(m_pointer);
+    m_loupe->showAround(position);
 }
 
 void ScreenPicker::movePointer(int right, int down)
 {
-    ScreenPixels::movePointer(m_pointer + QPoint(right, down));
-    follow();
+    const std::optional<QPoint> pointer = ScreenPixels::pointer();
+    if (!pointer)
+        return;
+    ScreenPixels::movePointer(*pointer + QPoint(right, down));
+    if (const std::optional<QPoint> moved = ScreenPixels::pointer())
+        follow(*moved);
 }
 
-void ScreenPicker::take()
+void ScreenPicker::takeUnderPointer()
 {
-    // Where the loupe last showed the pointer, so never under the loupe itself.
-    const QImage pixel = ScreenPixels::read(QRect(m_pointer, QSize(1, 1)));
+    if (const std::optional<QPoint> pointer = ScreenPixels::pointer())
+        take(*pointer);
+    else
+        finish();
+}
+
+void ScreenPicker::take(QPoint position)
+{
     finish();
-    if (pixel.isNull())
-        return;
-    m_color = pixel.pixel(0, 0);
-    emit picked();
+    QTimer::singleShot(m_loupe->settling(position), this, [this, position] {
+        const QImage pixel = ScreenPixels::read(QRect(position, QSize(1, 1)));
+        if (pixel.isNull())
+            return;
+        m_color = pixel.pixel(0, 0);
+        emit picked();
+    });
 }
 
 void ScreenPicker::finish()
@@ -152,9 +164,7 @@ void ScreenPicker::finish()
         return;
     m_picking = false;
     qApp->removeEventFilter(this);
-    QWindow *window = m_loupe->windowHandle();
-    window->setKeyboardGrabEnabled(false);
-    ScreenPixels::releasePointer();
+    m_grab->release();
     m_loupe->hide();
 }
 

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class InputGrab;
 class Loupe;
 class ScreenColorPortal;
 class QColor;
@@ -39,17 +40,18 @@ protected:
 
 private:
     void startOnScreen();
-    void follow();
+    void follow(QPoint position);
     void movePointer(int right, int down);
-    void take();
+    void take(QPoint position);
+    void takeUnderPointer();
     void finish();
     void portalPicked(const QColor &color);
     void portalUnavailable();
 
     QWidget *m_owner;
     std::unique_ptr<Loupe> m_loupe;
+    InputGrab *m_grab;
     ScreenColorPortal *m_portal = nullptr;
     bool m_picking = false;
-    QPoint m_pointer;
     QRgb m_color = 0;
 };

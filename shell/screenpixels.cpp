@@ -98,29 +98,6 @@ void movePointer(QPoint position)
     xcb_flush(c);
 }
 
-bool holdPointer(WId window)
-{
-    xcb_connection_t *c = connection();
-    if (!c)
-        return false;
-    const uint16_t events = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE
-        | XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_ENTER_WINDOW | XCB_EVENT_MASK_LEAVE_WINDOW;
-    const XcbReply<xcb_grab_pointer_reply_t> reply(xcb_grab_pointer_reply(
-        c,
-        xcb_grab_pointer(c, false, xcb_window_t(window), events, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC,
-                         XCB_NONE, XCB_NONE, XCB_CURRENT_TIME),
-        nullptr));
-    return reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
-}
-
-void releasePointer()
-{
-    if (xcb_connection_t *c = connection()) {
-        xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
-        xcb_flush(c);
-    }
-}
-
 QImage read(const QRect &rectangle)
 {
     xcb_connection_t *c = connection();
@@ -181,6 +158,17 @@ QPointF fromScreen(QPoint position)
     }
     const QScreen *primary = QGuiApplication::primaryScreen();
     return primary ? QPointF(position) / primary->devicePixelRatio() : QPointF(position);
+}
+
+QPoint toScreen(QPointF position)
+{
+    for (QScreen *screen : QGuiApplication::screens()) {
+        const QRect logical = screen->geometry();
+        if (QRectF(logical).contains(position))
+            return logical.topLeft() + ((position - logical.topLeft()) * screen->devicePixelRatio()).toPoint();
+    }
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    return (primary ? position * primary->devicePixelRatio() : position).toPoint();
 }
 
 }

@@ -3,7 +3,6 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
-#include <QWindow>
 
 #include <optional>
 
@@ -20,17 +19,13 @@ std::optional<QPoint> pointer();
 // The pointer leaves for that screen pixel (the server keeps it on the screens).
 void movePointer(QPoint position);
 
-// Every pointer event goes to that window wherever the pointer is, and the window's
-// cursor shows over every monitor; false, and nothing held, when another program
-// holds the pointer. (Qt's own grab reports success even then.)
-bool holdPointer(WId window);
-void releasePointer();
-
 // What the screen shows in that rectangle, opaque; where it reaches beyond the
 // screen, black. A null image where the screen cannot be read.
 QImage read(const QRect &rectangle);
 
 // Where a screen pixel lies in the program's pixels, on the monitor that holds it.
 QPointF fromScreen(QPoint position);
+// The screen pixel at a place in the program's pixels: the inverse of fromScreen().
+QPoint toScreen(QPointF position);
 
 }

@@ -4,33 +4,6 @@
 # a right click, at 100 % and 200 %, a pointer that another program holds), and taken
 # from the clipboard with Ctrl+V, whatever its owner holds.
 source "$(dirname "$0")/lib.sh"
-SCREEN="/usr/bin/python3 $(dirname "$0")/screen.py"
-HELPER_PIDS=()
-screen_cleanup() {
-    for pid in "${HELPER_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-    cleanup
-}
-trap screen_cleanup EXIT
-
-# Starts a helper of screen.py and waits for its word; its pid is the last in HELPER_PIDS.
-helper() {
-    local word=$1 log=$WORK/helper-${#HELPER_PIDS[@]}.log
-    shift
-    $SCREEN "$@" >"$log" 2>&1 &
-    HELPER_PIDS+=($!)
-    for _ in $(seq 200); do grep -q "^$word\$" "$log" && return 0; sleep 0.05; done
-    echo "screen.py $*: $(cat "$log")"
-    exit 1
-}
-
-# Our override-redirect windows on the screen: the loupe while a pick is under way.
-loupes() {
-    local id
-    for id in $(xdotool search --onlyvisible --classname vindre 2>/dev/null); do
-        xwininfo -id "$id" | grep -q 'Override Redirect State: yes' && echo "$id"
-    done
-    true
-}
 # A box of the program's, captioned with its title, within seconds; its id, or nothing.
 box() {
     local id
@@ -130,6 +103,11 @@ key "$refusal" Return
 check "the box closes with Enter" "" "$(box)"
 check "nothing is left held" free "$($SCREEN free)"
 check "a refused pick keeps the colour" "$own" "$(colour)"
+key "$MAIN_WIN" F4
+pick_at 840 620
+xdotool click 1
+sleep 0.3
+check "after the box, F4 and a click pick" "#C0FFEE" "$(colour)"
 
 # Ctrl+V with what other programs leave on the clipboard; F5, which reads the colour,
 # takes the clipboard back each time. xclip in the foreground, an owner this script

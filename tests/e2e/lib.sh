@@ -17,6 +17,8 @@ WM_BUS_PID=
 FAILURES=0
 CHECKS=0
 TEST_USERS=()
+HELPER_PIDS=()
+SCREEN="/usr/bin/python3 $(dirname "${BASH_SOURCE[0]}")/screen.py"
 # A home of the test's own: whatever the program keeps in its user's configuration
 # folder stays in here.
 export HOME=$WORK/runner-home
@@ -37,6 +39,7 @@ stop_display() {
 }
 
 cleanup() {
+    for pid in "${HELPER_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
     stop_display
     for user in "${TEST_USERS[@]}"; do userdel "$user" 2>/dev/null || true; done
     if [ "${KEEP_E2E:-0}" = 1 ]; then echo "kept $WORK"; else rm -rf "$WORK"; fi
@@ -106,6 +109,26 @@ as_user() {
     local name=$1
     shift
     setpriv --reuid="$name" --regid="$(id -g "$name")" --init-groups -- "$@"
+}
+
+# Starts a helper of screen.py and waits for its word; its pid is the last in HELPER_PIDS.
+helper() {
+    local word=$1 log=$WORK/helper-${#HELPER_PIDS[@]}.log
+    shift
+    $SCREEN "$@" >"$log" 2>&1 &
+    HELPER_PIDS+=($!)
+    for _ in $(seq 200); do grep -q "^$word\$" "$log" && return 0; sleep 0.05; done
+    echo "screen.py $*: $(cat "$log")"
+    exit 1
+}
+
+# Our override-redirect windows on the screen: the loupe while a pick is under way.
+loupes() {
+    local id
+    for id in $(xdotool search --onlyvisible --classname vindre 2>/dev/null); do
+        xwininfo -id "$id" | grep -q 'Override Redirect State: yes' && echo "$id"
+    done
+    true
 }
 
 # Starts the program, through the command given if any (env, a launcher); its
