@@ -66,8 +66,8 @@ void refuseClipboard(const QStringList &lines, const QString &reason = QString()
     QStringList notes;
     if (!reason.isEmpty())
         notes << reason;
-    notes << QStringLiteral("読み取れるもの: #RGB #RRGGBB 色の名前 rgb() hsl() hwb()")
-          << QStringLiteral("lab() lch() oklab() oklch() color() color-mix()");
+    notes << QStringLiteral("読み取れるもの: #RGB #RRGGBB 色の名前") << QStringLiteral("rgb() hsl() hwb() lab() lch()")
+          << QStringLiteral("oklab() oklch() color() color-mix()");
     NoticeBox::show(lines, notes);
 }
 

@@ -718,6 +718,9 @@ void TestMain::colorsIn_data()
                                                  << "色が 2 つ以上あり、\nどれを取り込むか決まりません";
     QTest::newRow("var()") << "M_ClipPaste" << "color: var(--brand);" << orange << 0
                            << notAColour.arg("color: var(--brand);") << "var() はページの外では値を持ちません";
+    QTest::newRow("the longest reason") << "M_ClipPaste" << "light-dark(#fff, #000)" << orange << 0
+                                        << notAColour.arg("light-dark(#fff, #000)")
+                                        << "light-dark() はページがライトとダークの\nどちらで表示されるかによって決まります";
     QTest::newRow("markup shown as it is") << "M_ClipPaste" << "<b>red</b>" << orange << 0 << notAColour.arg("<b>red</b>") << "";
     QTest::newRow("the first 40 of a long text") << "M_ClipPaste" << QString(300, QLatin1Char('a')) << orange << 0
                                                  << notAColour.arg(QString(40, QLatin1Char('a')) + QChar(0x2026)) << "";
@@ -748,8 +751,8 @@ void TestMain::colorsIn()
         // A miss on the clipboard is harmless and says what is read; no line is broken.
         const bool miss = command == "M_ClipPaste";
         QCOMPARE(catcher.boxes.first().icon, miss ? QMessageBox::Information : QMessageBox::Critical);
-        const QString read = QStringLiteral("読み取れるもの: #RGB #RRGGBB 色の名前 rgb() hsl() hwb()\n"
-                                            "lab() lch() oklab() oklch() color() color-mix()");
+        const QString read = QStringLiteral("読み取れるもの: #RGB #RRGGBB 色の名前\nrgb() hsl() hwb() lab() lch()\n"
+                                            "oklab() oklch() color() color-mix()");
         QCOMPARE(catcher.boxes.first().notes, !miss ? QString() : reason.isEmpty() ? read : reason + "\n" + read);
         QCOMPARE(catcher.boxes.first().broken, QStringList());
     }
