@@ -2,10 +2,10 @@
 #include "ui_main.h"
 
 #include "about/about.h"
-#include "picker/clipformat.h"
+#include "color/clipformat.h"
 #include "picker/colordialog.h"
-#include "picker/colortext.h"
-#include "picker/cssnotation.h"
+#include "color/colortext.h"
+#include "color/cssnotation.h"
 #include "picker/recentcolors.h"
 #include "picker/screenpicker.h"
 #include "shell/application.h"
@@ -42,6 +42,9 @@ void setLabelCaption(QLabel *label, const QString &text)
     label->adjustSize();
 }
 
+// The CSS notations from this one on are worked out when their menu opens.
+constexpr int kFirstNotationOnShow = 7;
+
 // Swatch colour right of the widest codes, as left of them.
 constexpr int kCodeMargin = 2;
 
@@ -63,7 +66,8 @@ void refuseClipboard(const QStringList &lines, const QString &reason = QString()
     QStringList notes;
     if (!reason.isEmpty())
         notes << reason;
-    notes << QStringLiteral("読み取れるもの: #RGB #RRGGBB rgb() hsl() 色の名前");
+    notes << QStringLiteral("読み取れるもの: #RGB #RRGGBB 色の名前") << QStringLiteral("rgb() hsl() hwb() lab() lch()")
+          << QStringLiteral("oklab() oklch() color() color-mix()");
     NoticeBox::show(lines, notes);
 }
 
@@ -143,6 +147,7 @@ void TVND_MAIN::connectHandlers()
         connectHandler(ui->M_Recent->actions().at(n), &QAction::triggered, this, &TVND_MAIN::M_RecentClick);
     connectHandler(ui->M_RecentClear, &QAction::triggered, this, &TVND_MAIN::M_RecentClearClick);
     connectHandler(ui->M_Recent, &QMenu::aboutToShow, this, &TVND_MAIN::RecentMenuShow);
+    connectHandler(ui->M_CssSend, &QMenu::aboutToShow, this, &TVND_MAIN::CssMenuShow);
     connectHandler(ui->M_NegaPosi, &QAction::triggered, this, &TVND_MAIN::ColorReverse);
     connectHandler(ui->M_Random, &QAction::triggered, this, &TVND_MAIN::ColorRandom);
     connectHandler(ui->M_B50u, &QAction::triggered, this, &TVND_MAIN::M_B50uClick);
@@ -192,14 +197,28 @@ void TVND_MAIN::ClipCaptionChange(const QString &code)
 }
 
 // A notation the colour lacks stays in its place, greyed, so the menu never jumps.
+// The newer notations, which take longer to work out, follow the colour only when
+// the menu opens: a step of a thumb drag costs none of them.
 void TVND_MAIN::CssCaptionChange(QRgb color)
 {
     const QList<QAction *> items = ui->M_CssSend->actions();
-    for (int notation = 1; notation <= CssNotation::Count; ++notation) {
+    for (int notation = 1; notation < kFirstNotationOnShow; ++notation) {
         const std::optional<QString> text = CssNotation::text(notation, color);
         items.at(notation - 1)->setText(text ? *text : CssNotation::missing(notation));
         items.at(notation - 1)->setEnabled(text.has_value());
     }
+    m_cssStale = true;
+}
+
+void TVND_MAIN::CssMenuShow(QObject *)
+{
+    if (!m_cssStale)
+        return;
+    m_cssStale = false;
+    const QRgb color = qRgb(ui->SC_R->value(), ui->SC_G->value(), ui->SC_B->value());
+    const QList<QAction *> items = ui->M_CssSend->actions();
+    for (int notation = kFirstNotationOnShow; notation <= CssNotation::Count; ++notation)
+        items.at(notation - 1)->setText(*CssNotation::text(notation, color));
 }
 
 void TVND_MAIN::ClipTransfer(const QString &text)
@@ -211,8 +230,13 @@ void TVND_MAIN::ClipTransfer(const QString &text)
 
 void TVND_MAIN::M_ClipClick(QObject *Sender)
 {
-    if (auto *item = qobject_cast<QAction *>(Sender))
-        ClipTransfer(item->text());
+    auto *item = qobject_cast<QAction *>(Sender);
+    if (!item)
+        return;
+    // Chosen without the menu shown (by a screen reader): its caption follows first.
+    if (ui->M_CssSend->actions().indexOf(item) >= kFirstNotationOnShow - 1)
+        CssMenuShow(nullptr);
+    ClipTransfer(item->text());
 }
 
 void TVND_MAIN::M_ClipBoredClick(QObject *)
@@ -243,16 +267,20 @@ void TVND_MAIN::M_ClipPasteClick(QObject *)
         refuseClipboard({QStringLiteral("クリップボードに文字列がありません.")});
         return;
     }
-    const std::optional<QRgb> color = ColorText::read(*text);
-    if (!color) {
+    const ColorText::Reading reading = ColorText::interpret(*text);
+    if (!reading.color) {
         constexpr int kShownLength = 40;
         const QString beginning = shown.size() > kShownLength ? shown.left(kShownLength) + QChar(0x2026) : shown;
+        // A colour only a page could tell, or more than one: why, in one line.
         refuseClipboard({QStringLiteral("クリップボードの文字列は"), QStringLiteral("色として読み取れません."),
-                         QStringLiteral("「%1」").arg(beginning)});
+                         QStringLiteral("「%1」").arg(beginning)},
+                        reading.reason);
         return;
     }
-    setComponents(*color);
-    RecentAdd(*color);
+    setComponents(*reading.color);
+    // Set once the colour has changed, which clears what the swatch said before.
+    ui->Shape->setOutsideSrgb(reading.outsideSrgb ? reading.written : QString());
+    RecentAdd(*reading.color);
 }
 
 void TVND_MAIN::RecentAdd(QRgb color)

@@ -49,6 +49,7 @@ public:
     void M_RecentClick(QObject *Sender);
     void M_RecentClearClick(QObject *Sender);
     void RecentMenuShow(QObject *Sender);
+    void CssMenuShow(QObject *Sender);
     void M_ContrastClick(QObject *Sender);
 
     ColorDialog *colorDialog() const { return m_colorDialog; }
@@ -76,6 +77,8 @@ private:
     // The colours used before; the menu's items follow at its next showing.
     RecentColors m_recent;
     bool m_recentStale = true;
+    // The newer CSS notations' captions no longer show the colour.
+    bool m_cssStale = true;
     // Where the colour code's box starts when the code fits there.
     int m_codeLeft = 0;
     char ColorCode[128] = {};

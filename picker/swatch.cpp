@@ -1,6 +1,6 @@
 #include "picker/swatch.h"
 
-#include "picker/contrast.h"
+#include "color/contrast.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -42,9 +42,21 @@ void Swatch::setPenColor(TColor color)
         return;
     const bool shown = QToolTip::isVisible() && QToolTip::text() == toolTip();
     m_penColor = color;
+    m_outsideSrgb.clear();
     describeColor();
     update();
     // A contrast in sight follows the colour, as the code does.
+    if (shown)
+        showContrast();
+}
+
+void Swatch::setOutsideSrgb(const QString &written)
+{
+    if (written == m_outsideSrgb)
+        return;
+    const bool shown = QToolTip::isVisible() && QToolTip::text() == toolTip();
+    m_outsideSrgb = written;
+    describeColor();
     if (shown)
         showContrast();
 }
@@ -54,7 +66,15 @@ void Swatch::setPenColor(TColor color)
 void Swatch::describeColor()
 {
     const QColor color = toQColor(m_penColor);
-    const QString contrast = Contrast::describe(color.rgb());
+    QString contrast = Contrast::describe(color.rgb());
+    // What was written lay outside what the screen shows: the swatch shows it clipped.
+    if (!m_outsideSrgb.isEmpty()) {
+        constexpr int kShownLength = 80;
+        const QString written = m_outsideSrgb.size() > kShownLength
+            ? m_outsideSrgb.left(kShownLength) + QChar(0x2026)
+            : m_outsideSrgb;
+        contrast += QStringLiteral("\nsRGB の外: ") + written;
+    }
     setToolTip(contrast);
     setAccessibleDescription(color.name(QColor::HexRgb).toUpper() + QLatin1Char(' ') + contrast);
 }

@@ -132,6 +132,20 @@ paste_refused() {
 printf ' \n  color: rgb(255 128 0);\n' | own_clipboard -i
 key "$MAIN_WIN" ctrl+v
 check "Ctrl+V, a declaration that xclip holds" "#FF8000" "$(colour)"
+# Today's CSS, pasted, and copied back from the CSS sub-menu by the keyboard alone.
+printf '$brand: color-mix(in oklch, oklch(62.3%% 0.214 259.815) 80%%, white) !default;' | own_clipboard -i
+key "$MAIN_WIN" ctrl+v
+check "Ctrl+V, color-mix() of oklch() in a Sass line" "#5A9CFF" "$(colour)"
+printf 'color: var(--bs-primary);' | own_clipboard -i
+check "Ctrl+V, var(): a box, the colour kept" "box #5A9CFF" "$(paste_refused)"
+key "$MAIN_WIN" alt+c
+key "$MAIN_WIN" s
+# From the first item, Up wraps round to the last: oklch() is the fourth from the end.
+xdotool key --delay 200 Up Up Up Up Return
+sleep 0.3
+check "the CSS sub-menu's oklch()" "oklch(69.5% 0.161 258.3)" "$(clipboard)"
+printf '#FF8000' | own_clipboard -i
+key "$MAIN_WIN" ctrl+v
 convert -size 4x4 xc:'#123456' "$WORK/image.png"
 own_clipboard -t image/png -i "$WORK/image.png"
 check "Ctrl+V, an image only: a box, the colour kept" "box #FF8000" "$(paste_refused)"

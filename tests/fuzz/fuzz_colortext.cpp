@@ -1,9 +1,11 @@
 // libFuzzer target for the clipboard's colour text: any text reads without failing;
 // the case of its ASCII letters and whitespace around it change nothing; nothing
-// longer than the bound is taken; and a colour read comes back the same from every
-// text the program copies of it.
-#include "picker/clipformat.h"
-#include "picker/colortext.h"
+// longer than the bound is taken; a colour read is one colour or none, never both a
+// colour and a reason against it; and a colour read comes back the same from every
+// text the program copies of it, in every format and CSS notation.
+#include "color/clipformat.h"
+#include "color/colortext.h"
+#include "color/cssnotation.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -31,7 +33,9 @@ QString toUpperAscii(QString text)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
-    const std::optional<QRgb> color = ColorText::read(text);
+    const ColorText::Reading reading = ColorText::interpret(text);
+    const std::optional<QRgb> color = reading.color;
+    require(!color || reading.reason.isEmpty());
     require(!color || text.size() <= ColorText::MaxLength);
     require(ColorText::read(ClipFormat::toLowerAscii(text)) == color);
     require(ColorText::read(toUpperAscii(text)) == color);
@@ -46,6 +50,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const QString copied = ClipFormat::text(format, code);
         require(ColorText::read(copied) == color);
         require(ColorText::read(ClipFormat::toLowerAscii(copied)) == color);
+    }
+    for (int notation = 1; notation <= CssNotation::Count; ++notation) {
+        if (const std::optional<QString> copied = CssNotation::text(notation, *color))
+            require(ColorText::read(*copied) == color);
     }
     return 0;
 }

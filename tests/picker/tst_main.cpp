@@ -51,6 +51,7 @@ private slots:
     void bareCodeMatchesLastFormat();
     void lowerCaseOptionLeavesCaptions();
     void cssNotationItems();
+    void outsideSrgbUntilTheColourChanges();
     void recentColours();
     void nonMenuSenderTransfersNothing();
     void popupOpensBelowClientArea();
@@ -464,20 +465,48 @@ void TestMain::lowerCaseOptionLeavesCaptions()
 // copies the caption, lowered as the formats are.
 void TestMain::cssNotationItems()
 {
-    const auto captions = [this] {
+    auto *menu = VND_MAIN->findChild<QMenu *>("M_CssSend");
+    const auto captions = [menu] {
+        emit menu->aboutToShow();
         QStringList texts;
-        for (QAction *item : VND_MAIN->findChild<QMenu *>("M_CssSend")->actions())
+        for (QAction *item : menu->actions())
             texts << (item->isEnabled() ? item->text() : QStringLiteral("(") + item->text() + QStringLiteral(")"));
         return texts;
     };
     setColor(255, 136, 0);
     QCOMPARE(captions(), (QStringList{"rgb(255 136 0)", "rgb(255, 136, 0)", "hsl(32 100% 50%)", "hsl(32, 100%, 50%)",
-                                      "#F80", "(色の名前（この色にはなし）)"}));
+                                      "#F80", "(色の名前（この色にはなし）)", "oklch(74.4% 0.1812 56.46)",
+                                      "oklab(0.744 0.1 0.151)", "hwb(32 0% 0%)",
+                                      "color(display-p3 0.94 0.558 0.206)"}));
     action("M_ClipTransLower")->trigger();
     action("M_Css05")->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("#f80"));
     setColor(255, 165, 0);
-    QCOMPARE(captions().mid(4), (QStringList{"(3桁の #RGB（この色にはなし）)", "orange"}));
+    QCOMPARE(captions().mid(4, 3), (QStringList{"(3桁の #RGB（この色にはなし）)", "orange", "oklch(79.27% 0.171 70.7)"}));
+    // Chosen while the menu is closed, a newer notation copies the colour of now.
+    setColor(0, 0, 255);
+    action("M_Css09")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("hwb(240 0% 0%)"));
+}
+
+// A colour taken in from outside sRGB is shown clipped, and the swatch says so with
+// the colour as written, until the colour changes.
+void TestMain::outsideSrgbUntilTheColourChanges()
+{
+    auto *swatch = VND_MAIN->findChild<Swatch *>("Shape");
+    const QString note = QStringLiteral("\nsRGB の外: OKLCH(70% 0.3 150)");
+    QGuiApplication::clipboard()->setText(QStringLiteral("color: OKLCH(70%  0.3 150) !important;"));
+    action("M_ClipPaste")->trigger();
+    QCOMPARE(text("L_Color"), QStringLiteral("#00CB00"));
+    QVERIFY2(swatch->toolTip().endsWith(note), qPrintable(swatch->toolTip()));
+    QVERIFY(swatch->accessibleDescription().endsWith(note));
+    QGuiApplication::clipboard()->setText(QStringLiteral("#00CB00"));
+    action("M_ClipPaste")->trigger();
+    QVERIFY(!swatch->toolTip().contains(QLatin1String("sRGB")));
+    QGuiApplication::clipboard()->setText(QStringLiteral("oklch(70% 0.3 150)"));
+    action("M_ClipPaste")->trigger();
+    action("M_NegaPosi")->trigger();
+    QVERIFY(!swatch->toolTip().contains(QLatin1String("sRGB")));
 }
 
 // Copies and colours taken in go on top; choosing one sets it and copies nothing.
@@ -678,23 +707,31 @@ void TestMain::colorsIn_data()
     QTest::addColumn<QColor>("after");
     QTest::addColumn<int>("refreshes");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("reason");
     const QColor orange(255, 128, 0);
     const QString notAColour = QStringLiteral("クリップボードの文字列は\n色として読み取れません.\n「%1」");
     const QString noText = QStringLiteral("クリップボードに文字列がありません.");
 
-    QTest::newRow("a new colour") << "M_ClipPaste" << "rgb(1 2 3)" << QColor(1, 2, 3) << 3 << "";
-    QTest::newRow("one component new") << "M_ClipPaste" << "color: #ff8001;" << QColor(255, 128, 1) << 1 << "";
-    QTest::newRow("the same colour") << "M_ClipPaste" << "\n#FF8000\n" << orange << 0 << "";
-    QTest::newRow("empty") << "M_ClipPaste" << "" << orange << 0 << noText;
-    QTest::newRow("whitespace") << "M_ClipPaste" << " \n\t" << orange << 0 << noText;
-    QTest::newRow("not a colour") << "M_ClipPaste" << "the colour red" << orange << 0 << notAColour.arg("the colour red");
+    QTest::newRow("a new colour") << "M_ClipPaste" << "rgb(1 2 3)" << QColor(1, 2, 3) << 3 << "" << "";
+    QTest::newRow("one component new") << "M_ClipPaste" << "color: #ff8001;" << QColor(255, 128, 1) << 1 << "" << "";
+    QTest::newRow("the same colour") << "M_ClipPaste" << "\n#FF8000\n" << orange << 0 << "" << "";
+    QTest::newRow("empty") << "M_ClipPaste" << "" << orange << 0 << noText << "";
+    QTest::newRow("whitespace") << "M_ClipPaste" << " \n\t" << orange << 0 << noText << "";
+    QTest::newRow("not a colour") << "M_ClipPaste" << "the colour red" << orange << 0 << notAColour.arg("the colour red") << "";
+    // Over what is read, in one line, why: two colours, or one only a page could tell.
     QTest::newRow("line breaks shown as spaces") << "M_ClipPaste" << " red\n\ngreen " << orange << 0
-                                                 << notAColour.arg("red green");
-    QTest::newRow("markup shown as it is") << "M_ClipPaste" << "<b>red</b>" << orange << 0 << notAColour.arg("<b>red</b>");
+                                                 << notAColour.arg("red green")
+                                                 << "色が 2 つ以上あり、\nどれを取り込むか決まりません";
+    QTest::newRow("var()") << "M_ClipPaste" << "color: var(--brand);" << orange << 0
+                           << notAColour.arg("color: var(--brand);") << "var() はページの外では値を持ちません";
+    QTest::newRow("the longest reason") << "M_ClipPaste" << "light-dark(#fff, #000)" << orange << 0
+                                        << notAColour.arg("light-dark(#fff, #000)")
+                                        << "light-dark() はページがライトとダークの\nどちらで表示されるかによって決まります";
+    QTest::newRow("markup shown as it is") << "M_ClipPaste" << "<b>red</b>" << orange << 0 << notAColour.arg("<b>red</b>") << "";
     QTest::newRow("the first 40 of a long text") << "M_ClipPaste" << QString(300, QLatin1Char('a')) << orange << 0
-                                                 << notAColour.arg(QString(40, QLatin1Char('a')) + QChar(0x2026));
+                                                 << notAColour.arg(QString(40, QLatin1Char('a')) + QChar(0x2026)) << "";
     QTest::newRow("a screen that cannot be read") << "M_ScreenPick" << "" << orange << 0
-                                                  << "この画面からは色を拾えません.";
+                                                  << "この画面からは色を拾えません." << "";
 }
 
 void TestMain::colorsIn()
@@ -704,6 +741,7 @@ void TestMain::colorsIn()
     QFETCH(QColor, after);
     QFETCH(int, refreshes);
     QFETCH(QString, message);
+    QFETCH(QString, reason);
     if (command == QLatin1String("M_ScreenPick") && ScreenPixels::available())
         QSKIP("this screen can be read");
     setColor(255, 128, 0);
@@ -721,7 +759,9 @@ void TestMain::colorsIn()
         // A miss on the clipboard is harmless and says what is read; no line is broken.
         const bool miss = command == "M_ClipPaste";
         QCOMPARE(catcher.boxes.first().icon, miss ? QMessageBox::Information : QMessageBox::Critical);
-        QCOMPARE(catcher.boxes.first().notes, miss ? QStringLiteral("読み取れるもの: #RGB #RRGGBB rgb() hsl() 色の名前") : QString());
+        const QString read = QStringLiteral("読み取れるもの: #RGB #RRGGBB 色の名前\nrgb() hsl() hwb() lab() lch()\n"
+                                            "oklab() oklch() color() color-mix()");
+        QCOMPARE(catcher.boxes.first().notes, !miss ? QString() : reason.isEmpty() ? read : reason + "\n" + read);
         QCOMPARE(catcher.boxes.first().broken, QStringList());
     }
     for (QWidget *window : QApplication::topLevelWidgets())

@@ -1,4 +1,4 @@
-#include "picker/clipformat.h"
+#include "color/clipformat.h"
 
 namespace {
 

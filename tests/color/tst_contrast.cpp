@@ -1,4 +1,4 @@
-#include "picker/contrast.h"
+#include "color/contrast.h"
 #include "picker/swatch.h"
 
 #include <QTest>

@@ -26,12 +26,9 @@ const std::array<NamedColor, NamedCount> &namedColors();
 // The colour, opaque, of a name given in lower case.
 std::optional<QRgb> named(std::string_view name);
 
-// One rgb() component given as a number (0..255) or, with percent, as a percentage:
-// clamped to its range and rounded to the nearest integer, halves upwards.
-int channel(double value, bool percent);
-
-// hsl(): the hue in degrees, any value (it turns around the circle); saturation and
-// lightness in percent, clamped to 0..100. Rounded only once converted.
+// hsl() as a browser draws it: the hue in degrees, any value (it turns around the
+// circle); saturation and lightness in percent, clamped to 0..100. Rounded only once
+// converted.
 QRgb fromHsl(double hue, double saturation, double lightness);
 
 }

@@ -1,4 +1,4 @@
-#include "picker/contrast.h"
+#include "color/contrast.h"
 
 #include <cmath>
 

@@ -1,4 +1,6 @@
-#include "picker/csscolor.h"
+#include "color/csscolor.h"
+
+#include "color/screencolor.h"
 
 #include <algorithm>
 #include <cmath>
@@ -58,12 +60,6 @@ constexpr std::array<CssColor::NamedColor, CssColor::NamedCount> kNamed = {{
     {"yellowgreen", 0x9acd32},
 }};
 
-// Halves round upwards, as browsers round a component.
-int roundByte(double value)
-{
-    return int(std::floor(std::clamp(value, 0.0, 255.0) + 0.5));
-}
-
 } // namespace
 
 namespace CssColor {
@@ -84,28 +80,12 @@ std::optional<QRgb> named(std::string_view name)
     return QRgb(0xff000000 | found->rgb);
 }
 
-int channel(double value, bool percent)
-{
-    // NaN, which no text can spell, counts as the lowest value.
-    if (std::isnan(value))
-        return 0;
-    return roundByte(percent ? std::clamp(value, 0.0, 100.0) * 255.0 / 100.0 : value);
-}
-
 QRgb fromHsl(double hue, double saturation, double lightness)
 {
-    hue = std::isfinite(hue) ? std::fmod(hue, 360.0) : 0.0;
-    if (hue < 0)
-        hue += 360.0;
-    const double s = std::isnan(saturation) ? 0.0 : std::clamp(saturation, 0.0, 100.0) / 100.0;
-    const double l = std::isnan(lightness) ? 0.0 : std::clamp(lightness, 0.0, 100.0) / 100.0;
-    const double a = s * std::min(l, 1.0 - l);
-    const auto component = [&](double n) {
-        const double k = std::fmod(n + hue / 30.0, 12.0);
-        return l - a * std::max(-1.0, std::min({k - 3.0, 9.0 - k, 1.0}));
-    };
-    return qRgb(roundByte(component(0) * 255.0), roundByte(component(8) * 255.0),
-                roundByte(component(4) * 255.0));
+    Color color;
+    color.space = ColorSpace::Hsl;
+    color.channels = {std::isfinite(hue) ? hue : 0.0, std::clamp(saturation, 0.0, 100.0), std::clamp(lightness, 0.0, 100.0)};
+    return ScreenColor::of(color).rgb;
 }
 
 }
