@@ -116,7 +116,6 @@ struct StoredFile::Native
     QString name;
     // The file read, links followed; empty when there was none.
     QString reached;
-    bool readOnly = false;
 };
 
 StoredFile::StoredFile(const QString &fileName)
@@ -157,7 +156,6 @@ StoredFile::Reading StoredFile::read(QByteArray &bytes)
         return Reading::Unreadable;
     const qint64 size = qint64(information.nFileSizeHigh) << 32 | information.nFileSizeLow;
     d->reached = finalName(file.get());
-    d->readOnly = information.dwFileAttributes & FILE_ATTRIBUTE_READONLY;
     if (size > kLargestFile || d->reached.isEmpty())
         return Reading::Unreadable;
     // Up to one byte past the limit, so a file growing meanwhile is caught too.
@@ -188,12 +186,10 @@ StoredFile::Reading StoredFile::read(QByteArray &bytes)
 
 // ReplaceFileW gives the new file the old one's security descriptor, attributes and
 // creation time; a file made anew takes its folder's, as any new file does. A file
-// the user marked read-only is refused, although the replacement would get past it.
+// the user marked read-only is refused by both, as one the user may not write.
 bool StoredFile::replace(const QByteArray &bytes)
 {
     const bool existed = !d->reached.isEmpty();
-    if (existed && d->readOnly)
-        return false;
     const QString target = existed ? d->reached : d->name;
 
     removeLeftovers(target, &StoredFile::isTemporaryName);

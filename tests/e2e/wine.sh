@@ -58,6 +58,14 @@ wait_exe() {
     APP_PID=
 }
 
+# Whether the window manager may let the user resize window $1 (a sizing border on
+# Windows, which Wine hands on as the Motif resize function).
+resizable() {
+    local functions
+    functions=$(xprop -id "$1" _MOTIF_WM_HINTS | sed 's/.*= //' | cut -d, -f2)
+    (( functions & 0x2 )) && echo yes || echo no
+}
+
 # Presses keys and F5, and prints what the clipboard then holds.
 copied_after() {
     [ $# -eq 0 ] || xdotool key "$@"
@@ -71,6 +79,7 @@ crlf '[Main]' 'X=200' 'Y=150' 'ColorR=250' 'ColorG=128' 'ColorB=0' >"$INI"
 chown --reference="$APP_DIR" "$INI"
 start_exe
 check "caption" '_NET_WM_NAME(UTF8_STRING) = "ヴィンドレ 051113"' "$(xprop -id "$MAIN_WIN" _NET_WM_NAME)"
+check "a fixed frame" no "$(resizable "$MAIN_WIN")"
 shot wine-main
 check "the colour read from vindre.ini" "#FA8000" "$(copied_after)"
 check "the red bar has the keyboard: Right" "#FB8000" "$(copied_after Right)"
@@ -86,6 +95,7 @@ check "F1 a random colour, in lower case" "yes" \
 xdotool key alt+v
 ABOUT=$(wait_window "バージョン情報") || ABOUT=
 check "About window" "yes" "$([ -n "$ABOUT" ] && echo yes || echo no)"
+check "... with a fixed frame" no "$([ -n "$ABOUT" ] && resizable "$ABOUT")"
 shot wine-about
 [ -z "$ABOUT" ] || key "$ABOUT" alt+F4
 check "About closed, the main window still there" "yes" \
