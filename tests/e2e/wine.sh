@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The Windows program, vindre.exe, under Wine on Xvfb and openbox, as a user meets it:
-# the window and its keys, the clipboard after the program has ended, the settings
-# file beside the program in CRLF and, from a folder the program may not write, in
-# %APPDATA%, the end of the session, the About window, and a second program reading
-# what the first one copied.
+# the window and its keys, F4 on the screen's own pixels, the clipboard after the
+# program has ended, the settings file beside the program in CRLF and, from a folder
+# the program may not write, in %APPDATA%, the end of the session, the About window,
+# and a second program reading what the first one copied.
 #
 # Root may write anywhere, Windows programs run by root under Wine too: where the
 # test runs as root, Wine runs as a user of the test's own.
@@ -87,6 +87,21 @@ check "Tab to the green bar: Right" "#FB8100" "$(copied_after Tab Right)"
 check "Tab to the blue bar: Page Down" "#FB8110" "$(copied_after Tab Next)"
 check "F2 negative" "#047EEF" "$(copied_after F2)"
 check "F9 lower case" "#047eef" "$(copied_after F9)"
+
+# --- F4 takes the screen's own pixels; the arrow keys move the pointer by one of them.
+# Columns of #102030 (even x) and #405060 (odd x) from x 800, #C0FFEE from x 832.
+helper ready paint 800 600
+xdotool key F4 sleep 0.5 mousemove 832 620 sleep 0.5 key Left Return sleep 0.5
+check "F4: Left moves one screen pixel, Enter takes it" "#405060" "$(copied_after)"
+# Under Wine a click reaches the program only over its own windows: the window's
+# own background, below the bars, as the X server shows it.
+read -r cx cy < <(client_origin "$MAIN_WIN")
+IFS=, read -r r g b <<<"$(screen_pixel $((cx + 200)) $((cy + 98)))"
+xdotool key F4 sleep 0.5 mousemove $((cx + 200)) $((cy + 98)) sleep 0.5 click 1 sleep 0.5
+check "F4: a click takes the pixel under the pointer" "$(printf '#%02x%02x%02x' "$r" "$g" "$b")" "$(copied_after)"
+check "F4 over, the keys reach the window again: F2" \
+    "$(printf '#%02x%02x%02x' $((255 - r)) $((255 - g)) $((255 - b)))" "$(copied_after F2)"
+
 random=$(copied_after F1)
 check "F1 a random colour, in lower case" "yes" \
     "$([[ $random =~ ^#[0-9a-f]{6}$ && $random != "#047eef" ]] && echo yes || echo "$random")"
