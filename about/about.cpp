@@ -73,9 +73,10 @@ void TVND_ABOUT::prepare()
         windowHandle()->setProperty("_q_xcb_wm_window_type", kX11ToolbarType);
     // No minimise or maximise box, and a size the user cannot change: the window only
     // ever shows this one fixed layout. The dialog type, the Motif functions and the
-    // owner it is shown for say so to every window manager.
+    // owner it is shown for say so to every window manager; on Windows the dialog
+    // frame, without which it would draw a sizing border.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+                   | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     ui->Image2->setPixmap(banner(ui->Label2->text(), devicePixelRatioF()));
     for (QLabel *label : findChildren<QLabel *>()) {
         if (label != ui->Image2)

@@ -51,7 +51,7 @@ FILES = [
 
 
 def main():
-    runs, args = command_line(5)
+    runs, _, args = command_line(5)
     work = tempfile.mkdtemp(prefix="vindre-bench.")
     try:
         program = os.path.join(work, "vindre")

@@ -2,7 +2,9 @@
 two run by turns on one X display: the time from starting the process until its
 window is mapped, the CPU time it has used by then, and its resident memory.
 
-  startup.py [--runs N] PROGRAM FLOOR
+  startup.py [--runs N] [--through LAUNCHER] PROGRAM FLOOR
+
+With --through, both are started by the launcher (wine, for the Windows programs).
 """
 import glob
 import os
@@ -59,11 +61,17 @@ def one_run(d, command):
 
 
 def command_line(runs):
-    """The number of runs (--runs N, else the one given) and the other arguments."""
+    """The number of runs (--runs N, else the one given), the launcher (--through L,
+    else none) and the other arguments."""
     args = sys.argv[1:]
-    if args[0] == "--runs":
-        return int(args[1]), args[2:]
-    return runs, args
+    launcher = []
+    while args[0] in ("--runs", "--through"):
+        if args[0] == "--runs":
+            runs = int(args[1])
+        else:
+            launcher = [args[1]]
+        args = args[2:]
+    return runs, launcher, args
 
 
 def watched_display():
@@ -75,8 +83,8 @@ def watched_display():
 
 
 def main():
-    runs, args = command_line(31)
-    commands = {"program": [args[0]], "floor": [args[1]]}
+    runs, launcher, args = command_line(31)
+    commands = {"program": launcher + [args[0]], "floor": launcher + [args[1]]}
     d = watched_display()
     results = {name: [] for name in commands}
     for turn in range(runs + 2):

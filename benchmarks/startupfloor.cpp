@@ -1,7 +1,7 @@
 // The floor that start-up is measured against: the plainest window of the picker's
 // kind, with nothing the picker could leave out. A main window of the same size with
 // a menu bar and a label, in Japanese, in the 12-pixel face the picker draws with,
-// named as the font system knows it; nothing of the picker's own.
+// named as the picker names it (FLOOR_FACE); nothing of the picker's own.
 #include <QApplication>
 #include <QFont>
 #include <QLabel>
@@ -12,7 +12,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QFont font(QStringLiteral("IPAPGothic"));
+    QFont font(QStringLiteral(FLOOR_FACE));
     font.setPixelSize(12);
     QApplication::setFont(font);
 

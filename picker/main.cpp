@@ -78,9 +78,11 @@ TVND_MAIN::TVND_MAIN(QWidget *owner)
     , ui(std::make_unique<Ui::TVND_MAIN>())
 {
     ui->setupUi(this);
+    // A fixed frame: Windows gives any other window a sizing border, whatever its
+    // size limits say. X11 has the size limits alone.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                   | Qt::WindowCloseButtonHint);
+                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     layout()->activate();
     for (QLabel *label : ui->ClientArea->findChildren<QLabel *>())

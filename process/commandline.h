@@ -23,4 +23,7 @@ struct Answer
 // it goes on to start its window.
 std::optional<Answer> answer(const QStringList &arguments, const QString &settingsPath);
 
+// The lines of --help that say which file this platform keeps the settings in.
+QString settingsRules();
+
 }

@@ -1,19 +1,15 @@
-// The process at the top of the program: it answers the command line, picks the
-// display, creates the two windows, runs the event loop and, at the end, leaves the
-// copied text on the clipboard. The windows (picker/, about/) stand below it, and
-// below them the ground: shell/, the glue to the toolkit, and settings/, the settings
-// file. Each layer includes only the ones below it.
+// The process at the top of the program: it answers the command line, creates the two
+// windows, runs the event loop and ends. The windows (picker/, about/) stand below
+// it, and below them the ground: shell/, the glue to the toolkit, and settings/, the
+// settings file. Each layer includes only the ones below it.
 #include "process/process.h"
+#include "process/process_p.h"
 
 #include "about/about.h"
 #include "picker/main.h"
-#include "process/clipboardkeeper.h"
 #include "process/commandline.h"
-#include "process/displaychoice.h"
-#include "process/ownenvironment.h"
 #include "settings/settingslocation.h"
 #include "shell/application.h"
-#include "shell/clipboardtext.h"
 #include "shell/exception.h"
 #include "shell/exceptiondisplay.h"
 #include "shell/quitrequest.h"
@@ -21,12 +17,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPixmap>
-#include <QLibraryInfo>
 #include <QTranslator>
-
-#include <cstdio>
-#include <cstdlib>
-#include <optional>
 
 // The window icon as C data: read straight from memory, with no image plugin looked for.
 #include "resources/vindre.xpm"
@@ -43,7 +34,7 @@ std::optional<int> answerCommandLine(int argc, char *argv[])
         CommandLine::answer(arguments, SettingsLocation().shownPath());
     if (!answer)
         return std::nullopt;
-    std::fwrite(answer->text.constData(), 1, answer->text.size(), stdout);
+    Process::writeAnswer(answer->text);
     return answer->exitCode;
 }
 
@@ -55,7 +46,7 @@ std::optional<int> answerCommandLine(int argc, char *argv[])
 void installQtTranslations(QApplication &app)
 {
     auto *translator = new QTranslator(&app);
-    if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (translator->load(QStringLiteral("qtbase_ja"), Process::qtTranslationsFolder()))
         QApplication::installTranslator(translator);
 }
 
@@ -65,21 +56,15 @@ namespace Process {
 
 int run(int argc, char *argv[])
 {
-    if (ClipboardKeeper::isKeeperCommand(argc, argv))
-        return ClipboardKeeper::runKeeperCommand(argc, argv);
-    OwnEnvironment::adopt();
+    if (const std::optional<int> exitCode = beforeAll(argc, argv))
+        return *exitCode;
     if (const std::optional<int> exitCode = answerCommandLine(argc, argv))
         return *exitCode;
-    // Where Qt cannot connect it aborts, leaving a core file; say what is wrong instead.
-    DisplayChoice display(argc, argv);
-    if (!display.found()) {
-        std::fputs(display.missingMessage().constData(), stderr);
-        return EXIT_FAILURE;
-    }
+    if (const std::optional<int> exitCode = beforeToolkit(argc, argv))
+        return *exitCode;
 
-    QApplication app(display.argc(), display.argv());
-    ClipboardText::setDisplay(display.display());
-    QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Vindre"));
+    QApplication app(argc, argv);
+    toolkitStarted();
     QApplication::setWindowIcon(QIcon(QPixmap(vindre)));
     Application::installFont();
     installQtTranslations(app);
@@ -96,12 +81,11 @@ int run(int argc, char *argv[])
         return 0;
     }
 
-    // SIGTERM, SIGHUP, SIGINT and the session's end close the main window as a user would.
+    // Signals and the end of the session close the main window as a user would.
     QuitRequest quitRequest(VND_MAIN);
     VND_MAIN->show();
     app.exec();
-    // Copied text stays on the clipboard after the program has ended.
-    ClipboardKeeper::startIfNeeded(display.display());
+    loopEnded();
 
     Application::destroyForm(VND_ABOUT);
     Application::destroyForm(VND_MAIN);

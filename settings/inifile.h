@@ -9,9 +9,7 @@
 #include <memory>
 #include <optional>
 
-#include <sys/stat.h>
-
-class ResolvedFile;
+class StoredFile;
 
 // The text of settings files, as the files users already have rely on: bytes in the
 // system's code page, or UTF-16 in either byte order after its byte order mark. The
@@ -50,8 +48,8 @@ QByteArray encode(Encoding encoding, const QByteArray &text);
 // no file; the name is resolved and the file read once, at the first read or write,
 // and the writes reach the disk only with updateFile(), which replaces the file
 // whole, so a failure at any moment leaves either the old file or the new one. Only
-// a regular file of at most 16 MiB is read, through links as ResolvedFile follows
-// them; anything else reads as defaults and is never replaced.
+// a regular file of at most 16 MiB is read (StoredFile); anything else reads as
+// defaults and is never replaced.
 class TIniFile
 {
 public:
@@ -76,9 +74,9 @@ public:
     void writeInteger(const QByteArray &section, const QByteArray &key, int value);
     void writeBool(const QByteArray &section, const QByteArray &key, bool value);
 
-    // Puts what was written into the file, in the file's own encoding, keeping its
-    // owner, mode and access control list: the very file that was read, through a
-    // link the file it points to. A refused write (a read-only file or folder of the
+    // Puts what was written into the file, in the file's own encoding, keeping who
+    // may read and write it: the very file that was read, through a link the file
+    // it points to. A refused write (a read-only file or folder of the
     // user's, a full disk, a file that could not be read first, a link not followed,
     // a place where the user's settings are not kept) raises EIniFileException and
     // leaves the file as it was. Writes not put into the file are dropped with the
@@ -87,14 +85,8 @@ public:
 
 private:
     IniDocument &document();
-    bool replaceFile(const QByteArray &bytes);
 
-    QString m_fileName;
-    QByteArray m_localFileName;
-    std::unique_ptr<ResolvedFile> m_file;
-    // The file as it was read, for its owner and mode; nothing when there was none.
-    std::optional<struct stat> m_original;
-    QByteArray m_originalAcl;
+    std::unique_ptr<StoredFile> m_file;
     std::optional<IniDocument> m_document;
     IniText::Encoding m_encoding = IniText::Encoding::Bytes;
     bool m_unreadable = false;

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-class ResolvedFile;
+class StoredFile;
 
 // Where the settings file vindre.ini lives: chosen once, when the window reads it,
 // and kept for the save.
@@ -34,6 +34,11 @@ class ResolvedFile;
 // it can send the save anywhere else.
 //
 // Folder names are bytes and need not be UTF-8, so the paths handed out are bytes too.
+//
+// On Windows the file is "vindre.ini" beside the program wherever this user may
+// make files in its folder, and %APPDATA%\vindre\vindre.ini where they may not (a
+// copy in Program Files, or on a read-only medium); the paths are UTF-8 there. The
+// constructor with an environment and accountHome() are the Unix rules.
 class SettingsLocation
 {
 public:
@@ -58,13 +63,16 @@ public:
     // still missing on the way to it made first when it is in the user's
     // configuration folder. With no place, reading finds no file, and writing raises
     // EIniFileException.
-    std::unique_ptr<ResolvedFile> file(Use use) const;
+    std::unique_ptr<StoredFile> file(Use use) const;
 
     // The home folder the user's account names, whatever the environment says.
     static QByteArray accountHome();
 
 private:
+    // The file as the way to it was found at the start, in this platform's terms.
+    struct Place;
+
     QByteArray m_folder;
     bool m_inConfigHome = false;
-    std::shared_ptr<const ResolvedFile> m_file;
+    std::shared_ptr<const Place> m_place;
 };

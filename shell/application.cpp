@@ -1,7 +1,6 @@
 #include "shell/application.h"
 
 #include <QApplication>
-#include <QFont>
 #include <QPointer>
 #include <QWidget>
 
@@ -9,12 +8,6 @@ namespace {
 
 QString g_title;
 QPointer<QWidget> g_mainWindow;
-
-// The interface face, named as the font system knows it: a family it does not know
-// would cost a search through the installed fonts before the first window is up.
-const QString kInterfaceFamily = QStringLiteral("IPAPGothic");
-// The family the windows' descriptions name, drawn in the same face.
-const QString kDescribedFamily = QStringLiteral("ＭＳ Ｐゴシック");
 
 } // namespace
 
@@ -33,15 +26,6 @@ QString title()
 void setTitle(const QString &title)
 {
     g_title = title;
-}
-
-void installFont()
-{
-    QFont::insertSubstitution(kDescribedFamily, kInterfaceFamily);
-    QFont font(kInterfaceFamily);
-    font.setPixelSize(12);
-    font.setStyleStrategy(QFont::PreferDefault);
-    QApplication::setFont(font);
 }
 
 QWidget *ownerWindow()

@@ -4,12 +4,12 @@
 #include <QPointer>
 #include <QSet>
 
-class QSocketNotifier;
 class QWidget;
 
 // A polite request to end the program: SIGTERM, SIGHUP, SIGINT, or the desktop
-// session ending. It closes the main window the way the user does, so the settings
-// are written, and then ends the program, even from inside a dialog.
+// session ending (on Windows, WM_ENDSESSION at logoff and shutdown). It closes the
+// main window the way the user does, so the settings are written, and then ends the
+// program, even from inside a dialog.
 class QuitRequest : public QObject
 {
     Q_OBJECT
@@ -30,12 +30,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void signalArrived(QObject *Sender);
+    // Starts hearing this platform's requests, through a child that stops with it.
+    void listen();
     void closeWindows();
 
     QPointer<QWidget> m_mainWindow;
-    QSocketNotifier *m_notifier = nullptr;
-    int m_pipe[2] = {-1, -1};
     bool m_ending = false;
     // The windows whose frame in flight the close still waits for.
     QSet<QObject *> m_framesAwaited;

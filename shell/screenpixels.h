@@ -6,12 +6,13 @@
 
 #include <optional>
 
-// The screen's own pixels and the pointer on X11, in screen pixels on the root window
-// that spans every monitor. Qt speaks of both in its scaled pixels, in which at 200 %
-// only every other screen pixel can be named.
+// The screen's own pixels and the pointer, in screen pixels: on X11 those of the root
+// window that spans every monitor, on Windows those of the virtual desktop (the
+// program is aware of each monitor's own scale). Qt speaks of both in its scaled
+// pixels, in which at 200 % only every other screen pixel can be named.
 namespace ScreenPixels {
 
-// The screen can be read: the program runs on an X server.
+// The screen can be read: the program runs on an X server, or on Windows.
 bool available();
 
 std::optional<QPoint> pointer();

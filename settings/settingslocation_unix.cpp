@@ -1,6 +1,7 @@
 #include "settings/settingslocation.h"
 
 #include "settings/resolvedfile.h"
+#include "settings/storedfile.h"
 #include "shell/exception.h"
 
 #include <QFile>
@@ -66,6 +67,12 @@ QByteArray configFolder(const QByteArray &configHome, const QByteArray &home)
 
 } // namespace
 
+// The way walked once, the folder reached held.
+struct SettingsLocation::Place : ResolvedFile
+{
+    using ResolvedFile::ResolvedFile;
+};
+
 SettingsLocation::SettingsLocation()
     : SettingsLocation(ownExecutable(), qgetenv("XDG_CONFIG_HOME"), homeFolder(), accountHome())
 {
@@ -79,10 +86,10 @@ SettingsLocation::SettingsLocation(const QByteArray &executable, const QByteArra
         return;
     const bool installed = exists(inFolder(programFolder, QByteArrayLiteral(VINDRE_INSTALLED_ENTRY)));
     if (!installed) {
-        auto beside = std::make_shared<const ResolvedFile>(inFolder(programFolder, kFileName));
+        auto beside = std::make_shared<const Place>(inFolder(programFolder, kFileName));
         if (beside->isKeptHere()) {
             m_folder = programFolder;
-            m_file = std::move(beside);
+            m_place = std::move(beside);
             return;
         }
     }
@@ -98,8 +105,8 @@ SettingsLocation::SettingsLocation(const QByteArray &executable, const QByteArra
     m_folder = environmentUsed ? fromEnvironment : fromAccount;
     const ResolvedFile::Way way = environmentUsed ? ResolvedFile::Way::OwnOrRoots : ResolvedFile::Way::Any;
     if (!m_folder.isEmpty())
-        m_file = std::make_shared<const ResolvedFile>(inFolder(m_folder, kFileName), ResolvedFile::ownerTrustedHere(),
-                                                      ResolvedFile::Folders::Existing, way);
+        m_place = std::make_shared<const Place>(inFolder(m_folder, kFileName), ResolvedFile::ownerTrustedHere(),
+                                                ResolvedFile::Folders::Existing, way);
 }
 
 SettingsLocation::~SettingsLocation() = default;
@@ -115,14 +122,15 @@ QString SettingsLocation::shownPath() const
     return isKnown() ? QFile::decodeName(inFolder(m_folder, kFileName)) : QString();
 }
 
-std::unique_ptr<ResolvedFile> SettingsLocation::file(Use use) const
+std::unique_ptr<StoredFile> SettingsLocation::file(Use use) const
 {
-    if (!m_file) {
+    if (!m_place) {
         if (use == Use::Writing)
             throw EIniFileException(QStringLiteral("設定ファイル %1 を置くフォルダが見つかりません")
                                         .arg(QString::fromLatin1(kFileName)));
-        return std::make_unique<ResolvedFile>(QByteArray());
+        return std::make_unique<StoredFile>(std::make_unique<ResolvedFile>(QByteArray()), shownPath());
     }
     const bool makesFolders = use == Use::Writing && m_inConfigHome;
-    return m_file->resumed(makesFolders ? ResolvedFile::Folders::Made : ResolvedFile::Folders::Existing);
+    return std::make_unique<StoredFile>(
+        m_place->resumed(makesFolders ? ResolvedFile::Folders::Made : ResolvedFile::Folders::Existing), shownPath());
 }
