@@ -26,6 +26,12 @@ export HOME=$WORK/wine-home WINEPREFIX=$WORK/wine-home/prefix WINEDLLOVERRIDES="
 start_display
 "${AS[@]}" bash "$WINE_TESTS/prefix.sh" "$WINEPREFIX"
 wine_run() { "${AS[@]}" wine "$@"; }
+# A second argument is Windows' own scale in percent, as the display settings set it
+# (the program asks for each monitor's own, and Wine gives every monitor this one).
+if [ -n "${2:-}" ]; then
+    wine_run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $((96 * $2 / 100)) /f >/dev/null 2>&1
+    "${AS[@]}" wineserver -w
+fi
 
 crlf() { printf '%s\r\n' "$@"; }
 
@@ -80,6 +86,7 @@ chown --reference="$APP_DIR" "$INI"
 start_exe
 check "caption" '_NET_WM_NAME(UTF8_STRING) = "ヴィンドレ 051113"' "$(xprop -id "$MAIN_WIN" _NET_WM_NAME)"
 check "a fixed frame" no "$(resizable "$MAIN_WIN")"
+check "its size at this scale" "$((346 * ${2:-100} / 100))" "$(xwininfo -id "$MAIN_WIN" | sed -n 's/^ *Width: //p')"
 shot wine-main
 check "the colour read from vindre.ini" "#FA8000" "$(copied_after)"
 check "the red bar has the keyboard: Right" "#FB8000" "$(copied_after Right)"
